@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvane needs to build, test and run. Does nothing when they are present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  clang libclang-rt-dev          # libFuzzer targets
+  libudev-dev                    # hidraw enumeration
+  qt6-base-dev                   # the shell
+  libgtest-dev libgmock-dev      # tests
+  libbenchmark-dev               # benchmarks
+  fonts-noto-cjk fonts-dejavu-core  # legible Chinese and Latin text in offscreen screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "device/device_kind.h"
+
+namespace corvane::device {
+
+// Raw in-memory images of a device's state, byte for byte as the device holds them. Typed views
+// (key entries, lighting fields, mouse settings) live in keys/ and lighting/; this layer only
+// moves bytes.
+
+inline constexpr std::size_t kDeviceInfoSize = 33;
+inline constexpr std::size_t kKeyTableSize = 512;          // one key bank in memory and in profiles
+inline constexpr std::size_t kKeyBankCount = 5;
+inline constexpr std::size_t kLightingBlockSize = 64;      // one parameter record per slot
+inline constexpr std::size_t kLightingSlotCount = 5;
+inline constexpr std::size_t kParamTransferSize = 56;      // bytes of a record that travel
+inline constexpr std::size_t kMaxActiveLightingSize = 41;
+
+using DeviceInfoBlock = std::array<std::uint8_t, kDeviceInfoSize>;
+using KeyTableImage = std::array<std::uint8_t, kKeyTableSize>;
+using KeyBanksImage = std::array<KeyTableImage, kKeyBankCount>;
+using LightingBlockImage = std::array<std::uint8_t, kLightingBlockSize>;
+using LightingSlotsImage = std::array<LightingBlockImage, kLightingSlotCount>;
+// Storage for the largest record; only ActiveLightingSize(kind) bytes are meaningful.
+using ActiveLightingImage = std::array<std::uint8_t, kMaxActiveLightingSize>;
+
+// Offsets within the device information block.
+inline constexpr std::size_t kInfoKeyCount = 5;        // keyboard: number of keys
+inline constexpr std::size_t kInfoMacroCapacity = 6;   // macro memory in units of 128 bytes
+inline constexpr std::size_t kInfoSensorFirst = 9;     // mouse: bytes 9..14 describe the sensor
+
+// Offset 0 of the parameter area and of ActiveLighting: the active on-device slot.
+inline constexpr std::size_t kActiveSlotOffset = 0;
+
+constexpr std::size_t ActiveLightingSize(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: return 41;
+        case DeviceKind::Mouse: return 23;
+        case DeviceKind::MousePad: return 21;
+    }
+    return 0;
+}
+
+constexpr bool HasKeyTables(DeviceKind kind) { return kind != DeviceKind::MousePad; }
+
+// One set per device kind. Filled by the state transfers, edited by the pages; the owner decides
+// how access is serialised (see DeviceImages users).
+struct DeviceImages {
+    DeviceInfoBlock info{};
+    KeyTableImage defaultKeyTable{};
+    KeyBanksImage keyBanks{};
+    LightingSlotsImage lightingSlots{};
+    ActiveLightingImage activeLighting{};
+};
+
+}  // namespace corvane::device

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/hid_backend.h"
+#include "device/report_descriptor.h"
+
+namespace corvane::device {
+
+// One HID device path list plus one open device with its capabilities and parsed input items.
+// A channel is used by one thread per direction at a time; CloseDevice (or OpenDevice, which
+// closes first) may come from another thread and ends a pending transfer at once.
+class HidChannel {
+public:
+    explicit HidChannel(HidBackend& backend);
+    ~HidChannel();
+    HidChannel(const HidChannel&) = delete;
+    HidChannel& operator=(const HidChannel&) = delete;
+
+    // Enumeration: rebuilds the path list and resets the cursor. False leaves the list empty.
+    bool EnumerateHidDevices();
+    // The next path of the list, or null at its end or when there is none. Owned by the channel.
+    const std::string* NextDevicePath();
+    void FreeDeviceList();
+
+    bool OpenDevice(std::string_view path, bool wantRead, bool wantWrite, bool wantOverlapped,
+                    bool shareReadOnly);
+    void CloseDevice();
+    bool IsOpen() const;
+
+    // Nonzero on success; 0 on failure, time-out or abort. bytesRead/bytesWritten receive the
+    // count transferred (0 on failure).
+    int ReadReport(std::size_t length, std::uint8_t* buffer, int timeoutMs, std::size_t& bytesRead);
+    int WriteReport(std::size_t length, const std::uint8_t* buffer, int timeoutMs,
+                    std::size_t& bytesWritten);
+
+    const HidCaps& Caps() const { return collection_.caps; }
+    const HidAttributes& Attributes() const { return attributes_; }
+    const ParsedCollection& Collection() const { return collection_; }
+    const std::string& DevicePath() const { return devicePath_; }
+    std::vector<HidDataItem>& InputItems() { return inputItems_; }
+    std::vector<std::uint8_t>& InputReportBuffer() { return inputReportBuffer_; }
+
+private:
+    HidBackend& backend_;
+    std::vector<std::string> pathList_;
+    bool havePathList_ = false;
+    std::size_t pathCursor_ = 0;
+    HidOpenOptions options_;
+    // Shared so that CloseDevice from another thread can abort a transfer without racing the
+    // release of the device the transfer is using.
+    std::shared_ptr<HidDevice> device_;
+    mutable std::mutex deviceMutex_;
+    std::string devicePath_;
+    ParsedCollection collection_;
+    HidAttributes attributes_;
+    std::vector<std::uint8_t> inputReportBuffer_;
+    std::vector<HidDataItem> inputItems_;
+    std::atomic<bool> readPending_{false};
+    std::atomic<bool> writePending_{false};
+};
+
+// The hexadecimal number after "vid_" / "pid_" (any letter case); 0 when absent.
+std::uint16_t VendorIdFromPath(std::string_view path);
+std::uint16_t ProductIdFromPath(std::string_view path);
+
+// The presence probe: the path can still be opened with no access rights.
+bool DeviceStillPresent(HidBackend& backend, std::string_view path);
+
+}  // namespace corvane::device
