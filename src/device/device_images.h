@@ -36,6 +36,19 @@ inline constexpr std::size_t kInfoSensorFirst = 9;     // mouse: bytes 9..14 des
 // Offset 0 of the parameter area and of ActiveLighting: the active on-device slot.
 inline constexpr std::size_t kActiveSlotOffset = 0;
 
+// Keyboard-only blocks kept beside the lighting record: the custom colour pen/set state and the
+// five per-key colour sets (126 keys x RGB each).
+inline constexpr std::size_t kKeyboardKeyCount = 126;
+inline constexpr std::size_t kColourSetCount = 5;
+inline constexpr std::size_t kColourSetSize = kKeyboardKeyCount * 3;
+inline constexpr std::size_t kCustomColourStateSize = 4;
+using CustomColourStateImage = std::array<std::uint8_t, kCustomColourStateSize>;
+using KeyColourTableImage = std::array<std::uint8_t, kColourSetCount * kColourSetSize>;
+
+// Mouse only: pointer speed and wheel lines travel in bytes 23 and 24 of the mouse lighting block.
+inline constexpr std::size_t kMousePointerSpeedOffset = 23;
+inline constexpr std::size_t kMouseWheelSpeedOffset = 24;
+
 constexpr std::size_t ActiveLightingSize(DeviceKind kind) {
     switch (kind) {
         case DeviceKind::Keyboard: return 41;
