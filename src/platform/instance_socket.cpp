@@ -1,1 +1,260 @@
+#include "platform/instance_socket.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "platform/tick.h"
+
+namespace corvane::platform {
+namespace {
+
+constexpr mode_t kPrivateFolderMode = 0700;
+constexpr int kListenBacklog = 8;
+constexpr int kReplyWriteTimeoutMs = 2000;
+constexpr std::size_t kReadChunk = 4096;
+constexpr std::string_view kLockSuffix = ".lock";
+constexpr std::string_view kLineTooLong = "error: line too long";
+constexpr std::string_view kLineHasNul = "error: line holds a NUL";
+
+bool OwnedPrivateFolder(const std::string& path, bool requirePrivateMode) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+    return !requirePrivateMode || (st.st_mode & 077) == 0;
+}
+
+bool FillAddress(const std::string& path, sockaddr_un& addr) {
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) return false;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// Writes all of text, waiting for room up to the time limit; false when the peer is gone.
+bool SendAll(int fd, std::string_view text) {
+    const auto deadline = TickMs() + kReplyWriteTimeoutMs;
+    while (!text.empty()) {
+        const ssize_t n = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            text.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const auto now = TickMs();
+            if (now >= deadline) return false;
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, static_cast<int>(deadline - now));
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+std::optional<PeerCredentials> PeerOf(int fd) {
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0) return std::nullopt;
+    return PeerCredentials{cred.pid, cred.uid, cred.gid};
+}
+
+}  // namespace
+
+bool SameUserPeer(const PeerCredentials& peer) { return peer.uid == ::getuid(); }
+
+std::string UserRuntimeFolder() {
+    if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg != nullptr && *xdg == '/') {
+        std::string folder(xdg);
+        if (OwnedPrivateFolder(folder, false)) return folder;
+    }
+    std::string folder = "/tmp/corvane-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return {};
+    // Somebody else's folder, a link, or one others can enter is never used.
+    return OwnedPrivateFolder(folder, true) ? folder : std::string{};
+}
+
+InstanceServer::~InstanceServer() { Stop(); }
+
+InstanceClaim InstanceServer::Claim(std::string_view name, const std::string& folder) {
+    if (folder.empty() || name.empty() || name.find('/') != std::string_view::npos) {
+        return InstanceClaim::Failed;
+    }
+    const std::string base = folder + "/" + std::string(name);
+    const std::string lockPath = base + std::string(kLockSuffix);
+    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock) return InstanceClaim::Failed;
+    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
+        return errno == EWOULDBLOCK ? InstanceClaim::AnotherRuns : InstanceClaim::Failed;
+    }
+
+    sockaddr_un addr{};
+    if (!FillAddress(base, addr)) return InstanceClaim::Failed;
+    // We hold the lock, so a socket file still there belongs to an instance that died.
+    ::unlink(base.c_str());
+    UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener) return InstanceClaim::Failed;
+    const mode_t oldMask = ::umask(077);
+    const int bound = ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    ::umask(oldMask);
+    if (bound != 0 || ::listen(listener.Get(), kListenBacklog) != 0) return InstanceClaim::Failed;
+
+    socketPath_ = base;
+    lockFd_ = std::move(lock);
+    listenFd_ = std::move(listener);
+    return InstanceClaim::First;
+}
+
+bool InstanceServer::Serve(LineHandler handler, PeerCheck check) {
+    if (!listenFd_ || thread_.joinable()) return false;
+    wakeFd_.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wakeFd_) return false;
+    handler_ = std::move(handler);
+    check_ = std::move(check);
+    thread_ = std::thread([this] { Loop(); });
+    return true;
+}
+
+void InstanceServer::Stop() {
+    if (thread_.joinable()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeFd_.Get(), &one, sizeof one);
+        thread_.join();
+    }
+    if (listenFd_) {
+        listenFd_.Reset();
+        ::unlink(socketPath_.c_str());
+    }
+    wakeFd_.Reset();
+    lockFd_.Reset();
+}
+
+void InstanceServer::Loop() {
+    struct Client {
+        UniqueFd fd;
+        std::string buffer;
+    };
+    std::map<int, Client> clients;
+
+    for (;;) {
+        std::vector<pollfd> fds;
+        fds.push_back({wakeFd_.Get(), POLLIN, 0});
+        fds.push_back({listenFd_.Get(), POLLIN, 0});
+        for (auto& [fd, c] : clients) fds.push_back({fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[0].revents != 0) return;
+
+        if (fds[1].revents & POLLIN) {
+            UniqueFd conn(::accept4(listenFd_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (conn) {
+                const auto peer = PeerOf(conn.Get());
+                if (peer && check_(*peer)) {
+                    const int key = conn.Get();
+                    clients.emplace(key, Client{std::move(conn), {}});
+                }
+                // A refused peer is closed at once without a word.
+            }
+        }
+
+        for (std::size_t i = 2; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            auto it = clients.find(fds[i].fd);
+            if (it == clients.end()) continue;
+            Client& c = it->second;
+            char chunk[kReadChunk];
+            const ssize_t n = ::recv(c.fd.Get(), chunk, sizeof chunk, 0);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            if (n <= 0) {
+                clients.erase(it);
+                continue;
+            }
+            c.buffer.append(chunk, static_cast<std::size_t>(n));
+            bool keep = true;
+            std::size_t start = 0;
+            for (;;) {
+                const std::size_t nl = c.buffer.find('\n', start);
+                if (nl == std::string::npos) break;
+                std::string_view line(c.buffer.data() + start, nl - start);
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                std::string reply;
+                if (line.size() > kMaxInstanceLineLength) {
+                    reply = kLineTooLong;
+                } else if (line.find('\0') != std::string_view::npos) {
+                    reply = kLineHasNul;
+                } else {
+                    reply = handler_(line);
+                }
+                reply.push_back('\n');
+                if (!SendAll(c.fd.Get(), reply)) {
+                    keep = false;
+                    break;
+                }
+                start = nl + 1;
+            }
+            if (keep) c.buffer.erase(0, start);
+            // A line that grows past the limit without ending is refused and the peer dropped.
+            if (keep && c.buffer.size() > kMaxInstanceLineLength + 1) {
+                SendAll(c.fd.Get(), std::string(kLineTooLong) + "\n");
+                keep = false;
+            }
+            if (!keep) clients.erase(it);
+        }
+    }
+}
+
+bool InstanceClient::Connect(std::string_view name, const std::string& folder) {
+    if (folder.empty()) return false;
+    sockaddr_un addr{};
+    if (!FillAddress(folder + "/" + std::string(name), addr)) return false;
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return false;
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) return false;
+    fd_ = std::move(fd);
+    pending_.clear();
+    return true;
+}
+
+std::optional<std::string> InstanceClient::Request(std::string_view line, int timeoutMs) {
+    if (!fd_) return std::nullopt;
+    std::string out(line);
+    out.push_back('\n');
+    if (!SendAll(fd_.Get(), out)) return std::nullopt;
+    const auto deadline = TickMs() + static_cast<std::uint64_t>(timeoutMs);
+    for (;;) {
+        if (const auto nl = pending_.find('\n'); nl != std::string::npos) {
+            std::string reply = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            return reply;
+        }
+        const auto now = TickMs();
+        if (now >= deadline) return std::nullopt;
+        pollfd p{fd_.Get(), POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(deadline - now)) <= 0) continue;
+        char chunk[kReadChunk];
+        const ssize_t n = ::recv(fd_.Get(), chunk, sizeof chunk, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            fd_.Reset();
+            return std::nullopt;
+        }
+        pending_.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace corvane::platform

@@ -1,2 +1,87 @@
 #pragma once
-// placeholder, filled below
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "platform/unique_fd.h"
+
+namespace corvane::platform {
+
+// The single-instance rule and the channel a second start (or a script) uses to reach the running
+// instance: a per-user lock plus a local stream socket, both in the user's runtime folder. The
+// first process to take the lock owns the name; a socket file left by a crashed instance is never
+// trusted, since its owner no longer holds the lock, and is replaced.
+
+struct PeerCredentials {
+    pid_t pid = 0;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+// Decides whether a connected peer may talk to us. The default admits only our own user id.
+using PeerCheck = std::function<bool(const PeerCredentials&)>;
+bool SameUserPeer(const PeerCredentials& peer);
+
+// Longest command line accepted; a longer line, or one holding a NUL, is refused.
+inline constexpr std::size_t kMaxInstanceLineLength = 4096;
+
+// The user's runtime folder: $XDG_RUNTIME_DIR when it is an existing folder owned by us, else a
+// private folder /tmp/corvane-<uid> (created with mode 0700). Empty when neither is usable.
+std::string UserRuntimeFolder();
+
+enum class InstanceClaim { First, AnotherRuns, Failed };
+
+class InstanceServer {
+public:
+    // Handles one line (without its newline) and returns the reply line (without newline).
+    using LineHandler = std::function<std::string(std::string_view line)>;
+
+    InstanceServer() = default;
+    ~InstanceServer();
+    InstanceServer(const InstanceServer&) = delete;
+    InstanceServer& operator=(const InstanceServer&) = delete;
+
+    // Takes the name in folder. First: this process is the instance and may Serve().
+    InstanceClaim Claim(std::string_view name, const std::string& folder = UserRuntimeFolder());
+
+    // Starts answering connections on a thread of its own. The handler runs on that thread, one
+    // line at a time, in the order the lines arrive.
+    bool Serve(LineHandler handler, PeerCheck check = SameUserPeer);
+
+    // Stops serving, removes the socket file and gives the name up.
+    void Stop();
+
+    const std::string& SocketPath() const { return socketPath_; }
+
+private:
+    void Loop();
+
+    std::string socketPath_;
+    UniqueFd lockFd_;
+    UniqueFd listenFd_;
+    UniqueFd wakeFd_;
+    LineHandler handler_;
+    PeerCheck check_;
+    std::thread thread_;
+};
+
+// The client side: one connection, one reply per request line.
+class InstanceClient {
+public:
+    // False when no instance listens at name in folder.
+    bool Connect(std::string_view name, const std::string& folder = UserRuntimeFolder());
+    // Sends one line and waits for its reply; nothing when the connection failed or timed out.
+    std::optional<std::string> Request(std::string_view line, int timeoutMs = 10000);
+
+private:
+    UniqueFd fd_;
+    std::string pending_;
+};
+
+}  // namespace corvane::platform

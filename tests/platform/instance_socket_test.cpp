@@ -1,0 +1,121 @@
+#include "platform/instance_socket.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace corvane::platform {
+namespace {
+
+class InstanceSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/corvane-instance-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        folder_ = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string folder_;
+};
+
+TEST_F(InstanceSocketTest, SecondClaimSeesTheFirstAndReachesIt) {
+    InstanceServer first;
+    ASSERT_EQ(first.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    std::vector<std::string> seen;
+    ASSERT_TRUE(first.Serve([&](std::string_view line) {
+        seen.emplace_back(line);
+        return std::string("ok");
+    }));
+
+    InstanceServer second;
+    EXPECT_EQ(second.Claim("TORVLINKDRVER", folder_), InstanceClaim::AnotherRuns);
+
+    InstanceClient client;
+    ASSERT_TRUE(client.Connect("TORVLINKDRVER", folder_));
+    EXPECT_EQ(client.Request("KESTRIN_001"), "ok");
+    first.Stop();
+    EXPECT_EQ(seen, std::vector<std::string>{"KESTRIN_001"});
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/TORVLINKDRVER"));
+}
+
+TEST_F(InstanceSocketTest, StaleSocketOfADeadInstanceIsReplaced) {
+    // A socket file whose owner is gone: bound, then closed without removing the file.
+    const std::string path = folder_ + "/TORVLINKDRVER";
+    {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, path.c_str());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ::close(fd);
+    }
+    InstanceClient before;
+    EXPECT_FALSE(before.Connect("TORVLINKDRVER", folder_));
+
+    InstanceServer server;
+    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    ASSERT_TRUE(server.Serve([](std::string_view) { return std::string("here"); }));
+    InstanceClient after;
+    ASSERT_TRUE(after.Connect("TORVLINKDRVER", folder_));
+    EXPECT_EQ(after.Request("ping"), "here");
+}
+
+TEST_F(InstanceSocketTest, RefusedPeerGetsNoAnswerAndHandlerNeverRuns) {
+    InstanceServer server;
+    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    int calls = 0;
+    std::vector<PeerCredentials> asked;
+    ASSERT_TRUE(server.Serve(
+        [&](std::string_view) {
+            ++calls;
+            return std::string("ok");
+        },
+        [&](const PeerCredentials& peer) {
+            asked.push_back(peer);
+            return false;  // as if the peer ran under another user id
+        }));
+    InstanceClient client;
+    ASSERT_TRUE(client.Connect("TORVLINKDRVER", folder_));
+    EXPECT_EQ(client.Request("click closebtn", 2000), std::nullopt);
+    server.Stop();
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].uid, ::getuid());
+    EXPECT_EQ(asked[0].pid, ::getpid());
+}
+
+TEST_F(InstanceSocketTest, BadLinesAreRefusedAndOrderIsKept) {
+    InstanceServer server;
+    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    ASSERT_TRUE(server.Serve([](std::string_view line) { return "got " + std::string(line); }));
+    InstanceClient client;
+    ASSERT_TRUE(client.Connect("TORVLINKDRVER", folder_));
+
+    EXPECT_EQ(client.Request(std::string("a\0b", 3)), "error: line holds a NUL");
+    EXPECT_EQ(client.Request(std::string(kMaxInstanceLineLength + 1, 'x')), "error: line too long");
+    InstanceClient again;
+    ASSERT_TRUE(again.Connect("TORVLINKDRVER", folder_));
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(again.Request("n" + std::to_string(i)), "got n" + std::to_string(i));
+    }
+}
+
+TEST(UserRuntimeFolder, IsOwnedByUs) {
+    const std::string folder = UserRuntimeFolder();
+    ASSERT_FALSE(folder.empty());
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, ::getuid());
+}
+
+}  // namespace
+}  // namespace corvane::platform
