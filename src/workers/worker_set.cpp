@@ -1,0 +1,70 @@
+#include "workers/worker_set.h"
+
+#include "platform/debug_out.h"
+#include "platform/tick.h"
+
+namespace corvane::workers {
+
+// A slot lives as long as its thread may: a worker that outlives a timed-out shutdown still owns
+// a reference to its own events.
+struct WorkerSet::Slot {
+    platform::Event stop{platform::Event::Reset::Manual};
+    platform::Event ended{platform::Event::Reset::Manual};
+    std::thread thread;
+};
+
+WorkerSet::WorkerSet() {
+    for (auto& s : slots_) s = std::make_shared<Slot>();
+}
+
+WorkerSet::~WorkerSet() {
+    for (auto& s : slots_) {
+        if (!s->thread.joinable()) continue;
+        s->stop.Set();
+        // One that did not end in time is left to finish on its own; the process is ending.
+        if (s->ended.IsSet()) {
+            s->thread.join();
+        } else {
+            s->thread.detach();
+        }
+    }
+}
+
+bool WorkerSet::Start(WorkerIndex index, WorkerBody body) {
+    auto& slot = slots_[static_cast<std::size_t>(index)];
+    if (slot->thread.joinable()) return false;
+    slot->stop.ResetEvent();
+    slot->ended.ResetEvent();
+    slot->thread = std::thread([keep = slot, body = std::move(body)] {
+        WorkerContext context{keep->stop};
+        body(context);
+        keep->ended.Set();
+    });
+    return true;
+}
+
+bool WorkerSet::Running(WorkerIndex index) const {
+    const auto& slot = slots_[static_cast<std::size_t>(index)];
+    return slot->thread.joinable() && !slot->ended.IsSet();
+}
+
+ShutdownOutcome WorkerSet::Shutdown(int timeoutMs) {
+    for (auto& s : slots_) s->stop.Set();
+    const std::uint64_t deadline = platform::TickMs() + static_cast<std::uint64_t>(timeoutMs);
+    bool allEnded = true;
+    for (auto& s : slots_) {
+        if (!s->thread.joinable()) continue;
+        const std::uint64_t now = platform::TickMs();
+        const int left = now >= deadline ? 0 : static_cast<int>(deadline - now);
+        if (!s->ended.Wait(left)) {
+            allEnded = false;
+            continue;
+        }
+        s->thread.join();
+    }
+    const ShutdownOutcome outcome = allEnded ? ShutdownOutcome::AllEnded : ShutdownOutcome::TimedOut;
+    platform::debugOut(allEnded ? kShutdownAllEndedText : kShutdownTimedOutText);
+    return outcome;
+}
+
+}  // namespace corvane::workers
