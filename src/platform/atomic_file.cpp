@@ -1,0 +1,122 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+namespace corvane::platform {
+namespace {
+
+std::atomic<AtomicWriteFault> g_fault{AtomicWriteFault::None};
+std::atomic<unsigned> g_tempCounter{0};
+
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
+constexpr int kMaxTempAttempts = 100;
+
+// Owns a file descriptor for the length of one write.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { Close(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    bool Close() {
+        if (fd_ < 0) return true;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    const bool diskFull = g_fault.load() == AtomicWriteFault::DiskFull;
+    const std::size_t limit = diskFull ? bytes.size() / 2 : bytes.size();
+    while (done < limit) {
+        const ssize_t n = ::write(fd, bytes.data() + done, limit - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (diskFull) {
+        errno = ENOSPC;
+        return false;
+    }
+    return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) return false;
+    return ::fsync(dir.get()) == 0;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty() || path.back() == '/') return false;
+
+    // Keep the permissions of the file being replaced; new files get the usual default.
+    struct stat existing {};
+    const bool hadFile = ::stat(path.c_str(), &existing) == 0;
+    if (hadFile && !S_ISREG(existing.st_mode)) return false;
+
+    std::string temp;
+    int rawFd = -1;
+    for (int attempt = 0; attempt < kMaxTempAttempts && rawFd < 0; ++attempt) {
+        temp = path + ".tmp" + std::to_string(::getpid()) + "_" +
+               std::to_string(g_tempCounter.fetch_add(1));
+        rawFd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (rawFd < 0 && errno != EEXIST) return false;
+    }
+    Fd fd(rawFd);
+    if (!fd.valid()) return false;
+
+    bool ok = WriteAll(fd.get(), bytes);
+    if (ok && hadFile) ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
+    if (ok) ok = ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (g_fault.load() == AtomicWriteFault::BeforeRename) return false;
+
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename is done; a failed folder flush only weakens durability, not the content.
+    SyncFolder(FolderOf(path));
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view text) {
+    return WriteFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+ScopedAtomicWriteFault::ScopedAtomicWriteFault(AtomicWriteFault fault)
+    : previous_(g_fault.exchange(fault)) {}
+
+ScopedAtomicWriteFault::~ScopedAtomicWriteFault() { g_fault.store(previous_); }
+
+}  // namespace corvane::platform
