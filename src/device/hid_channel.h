@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -64,11 +66,22 @@ private:
     std::vector<HidDataItem> inputItems_;
     std::atomic<bool> readPending_{false};
     std::atomic<bool> writePending_{false};
+    // Transfers that hold a copy of device_; CloseDevice waits for them before it frees the
+    // buffers a transfer may be filling.
+    int activeTransfers_ = 0;
+    std::condition_variable transfersDone_;
+
+    std::shared_ptr<HidDevice> BeginTransfer();
+    void EndTransfer();
 };
 
 // The hexadecimal number after "vid_" / "pid_" (any letter case); 0 when absent.
 std::uint16_t VendorIdFromPath(std::string_view path);
 std::uint16_t ProductIdFromPath(std::string_view path);
+
+// Which top-level collection of the interface a path names: "&colNN" (01-based) selects
+// collection NN, a path without it the first one. SIZE_MAX for a malformed number.
+std::size_t CollectionIndexFromPath(std::string_view path);
 
 // The presence probe: the path can still be opened with no access rights.
 bool DeviceStillPresent(HidBackend& backend, std::string_view path);

@@ -110,11 +110,16 @@ struct HidDataItem {
     std::int32_t scaledValue = 0;
 };
 
+// The capacity of a button usage list for one usage page: the slots of every input button
+// capability on that page, over all report ids.
+std::uint32_t MaxUsageListLength(const ParsedCollection& collection, std::uint16_t usagePage);
+
 // Builds the input items of a collection: one per button capability, then one per value usage.
 std::vector<HidDataItem> BuildInputItems(const ParsedCollection& collection);
 
 // Fills the items that belong to the report's report id (its first byte). False at the first
-// value field that cannot be read; items before it keep their new contents.
+// value field that cannot be read; items before it keep their new contents. Only input reports
+// are analysed: any other report type yields false with nothing changed.
 bool UnpackReport(std::span<HidDataItem> items, std::span<const std::uint8_t> report,
                   ReportType reportType, const ParsedCollection& collection);
 
