@@ -1,0 +1,167 @@
+#include "profiles/profile_index.h"
+
+#include <vector>
+
+#include "platform/data_folders.h"
+#include "platform/debug_out.h"
+#include "platform/files.h"
+#include "profiles/profile_file.h"
+
+namespace corvane::profiles {
+namespace {
+
+using device::DeviceKind;
+
+constexpr std::string_view kDefaultsSubfolder = "defaults/";
+constexpr std::string_view kMissingText = "配置文件丢失";
+constexpr std::string_view kBadFormatText = "配置文件格式错误";
+constexpr std::string_view kLinked = "1";
+constexpr std::string_view kNotLinked = "0";
+
+std::string Key(int index) { return std::to_string(index); }
+
+}  // namespace
+
+std::string DeviceFolder(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: return platform::KeyboardFolderPath();
+        case DeviceKind::Mouse: return platform::MouseFolderPath();
+        case DeviceKind::MousePad: return platform::PadFolderPath();
+    }
+    return {};
+}
+
+std::string DefaultsFolder() { return platform::ProgramFolder() + std::string(kDefaultsSubfolder); }
+
+platform::IniFile ProfileIndexFile(ProfileFamily family) {
+    const FamilyInfo& f = Family(family);
+    const std::string folder = DeviceFolder(f.device);
+    return platform::IniFile(folder.empty() ? std::string() : folder + std::string(f.indexFile));
+}
+
+std::string ProfilePath(ProfileFamily family, std::string_view name) {
+    const FamilyInfo& f = Family(family);
+    if (!platform::IsPlainFileName(name)) return {};
+    const std::string folder = DeviceFolder(f.device);
+    if (folder.empty()) return {};
+    return folder + std::string(name) + std::string(f.extension);
+}
+
+std::string DefaultProfilePath(ProfileFamily family) {
+    return DefaultsFolder() + std::string(Family(family).defaultFile);
+}
+
+FamilyIndex ReadFamilyIndex(ProfileFamily family) {
+    const IndexSections& s = Family(family).sections;
+    const platform::IniDocument doc = ProfileIndexFile(family).Load();
+    FamilyIndex index;
+    index.count = platform::ToInt(doc.Get(s.count, kCountKey));
+    index.select = platform::ToInt(doc.Get(s.select, kSelectKey));
+    for (int i = 0; i < index.count; ++i) {
+        index.names.push_back(doc.Get(s.names, Key(i)));
+        index.linked.push_back(platform::ToInt(doc.Get(s.links, Key(i))) == 1);
+        index.programs.push_back(doc.Get(s.programs, Key(i)));
+    }
+    return index;
+}
+
+int ReadProfileCount(ProfileFamily family) {
+    return ProfileIndexFile(family).ReadInt(Family(family).sections.count, kCountKey);
+}
+
+std::string ReadProfileName(ProfileFamily family, int index) {
+    return ProfileIndexFile(family).ReadString(Family(family).sections.names, Key(index));
+}
+
+int ReadSelect(ProfileFamily family) {
+    return ProfileIndexFile(family).ReadInt(Family(family).sections.select, kSelectKey);
+}
+
+bool ReadLinkFlag(ProfileFamily family, int index) {
+    return ProfileIndexFile(family).ReadInt(Family(family).sections.links, Key(index)) == 1;
+}
+
+std::string ReadLinkedProgram(ProfileFamily family, int index) {
+    return ProfileIndexFile(family).ReadString(Family(family).sections.programs, Key(index));
+}
+
+bool WriteProfileCount(ProfileFamily family, int count) {
+    return ProfileIndexFile(family).WriteInt(Family(family).sections.count, kCountKey, count);
+}
+
+bool WriteProfileName(ProfileFamily family, int index, std::string_view name) {
+    return ProfileIndexFile(family).WriteString(Family(family).sections.names, Key(index), name);
+}
+
+bool WriteSelect(ProfileFamily family, int index) {
+    return ProfileIndexFile(family).WriteInt(Family(family).sections.select, kSelectKey, index);
+}
+
+bool WriteLinkFlag(ProfileFamily family, int index, bool linked) {
+    return ProfileIndexFile(family).WriteString(Family(family).sections.links, Key(index),
+                                                linked ? kLinked : kNotLinked);
+}
+
+bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view program) {
+    return ProfileIndexFile(family).WriteString(Family(family).sections.programs, Key(index),
+                                                program);
+}
+
+std::optional<std::string> MessageForReadResult(int result) {
+    if (result == kProfileMissing) return std::string(kMessageFileMissing);
+    if (result == kProfileBadFormat) return std::string(kMessageBadFormat);
+    return std::nullopt;
+}
+
+ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
+    ProfileIndexLoad load;
+    for (const ProfileFamily family : FamiliesOf(kind)) load.lists.push_back({family, {}});
+    for (FamilyList& list : load.lists) {
+        const FamilyInfo& f = Family(list.family);
+        const FamilyIndex index = ReadFamilyIndex(list.family);
+        if (index.count != 0) {
+            list.names = index.names;  // empty for a negative count
+            continue;
+        }
+        // First run of this family: its first profile is a copy of the shipped default.
+        std::vector<std::uint8_t> payload(f.payloadSize, 0);
+        const int result = ReadProfileFile(DefaultProfilePath(list.family), payload);
+        if (const auto message = MessageForReadResult(result)) {
+            load.message = message;
+            break;  // this family and the device's later ones stay empty
+        }
+        WriteProfileFile(ProfilePath(list.family, f.firstRunName), payload, f.device);
+        list.names.emplace_back(f.firstRunName);
+        const IndexSections& s = f.sections;
+        ProfileIndexFile(list.family).Update([&](platform::IniDocument& doc) {
+            doc.Set(s.count, kCountKey, "1");
+            doc.Set(s.links, Key(0), kNotLinked);
+            doc.Set(s.names, Key(0), f.firstRunName);
+            doc.Set(s.select, kSelectKey, "0");
+        });
+    }
+    return load;
+}
+
+int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks) {
+    const FamilyInfo& f = Family(family);
+    std::vector<std::uint8_t> payload(f.payloadSize, 0);
+    const int result = ReadProfileFile(ProfilePath(family, ReadProfileName(family, index)), payload);
+    if (result == kProfileMissing) {
+        platform::debugOut(kMissingText);
+    } else if (result == kProfileBadFormat) {
+        platform::debugOut(kBadFormatText);
+    } else {
+        LoadPayload(family, payload, blocks);
+    }
+    return result;
+}
+
+bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks) {
+    const auto payload = AssemblePayload(family, blocks);
+    if (!payload) return false;
+    const std::string name = ReadProfileName(family, ReadSelect(family));
+    return WriteProfileFile(ProfilePath(family, name), *payload, Family(family).device);
+}
+
+}  // namespace corvane::profiles

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/device_kind.h"
+#include "platform/ini_file.h"
+#include "profiles/profile_family.h"
+#include "profiles/profile_payload.h"
+
+namespace corvane::profiles {
+
+// Folder of a device's settings (created on demand), ending in "/".
+std::string DeviceFolder(device::DeviceKind kind);
+// The shipped defaults folder of the program, ending in "/".
+std::string DefaultsFolder();
+
+// The device's index file: "kbProfile.ini", "msProfile.ini", "mpProfile.ini".
+platform::IniFile ProfileIndexFile(ProfileFamily family);
+
+// Device folder + name + extension. Empty when the name cannot be a file name (empty, "." or
+// "..", "/" or NUL in it): every file step on it then fails as for a missing file.
+std::string ProfilePath(ProfileFamily family, std::string_view name);
+// The family's shipped default profile (found without regard to case when read).
+std::string DefaultProfilePath(ProfileFamily family);
+
+// One family's part of the index file, read in one go. Numbers that are not numbers read as 0;
+// a link counts only when its flag reads exactly 1. A count below 1 gives no names.
+struct FamilyIndex {
+    int count = 0;
+    int select = 0;
+    std::vector<std::string> names;     // names[i] for i < count ("0" where missing)
+    std::vector<bool> linked;           // per name
+    std::vector<std::string> programs;  // per name, "0" where missing
+};
+FamilyIndex ReadFamilyIndex(ProfileFamily family);
+
+int ReadProfileCount(ProfileFamily family);
+std::string ReadProfileName(ProfileFamily family, int index);
+int ReadSelect(ProfileFamily family);
+bool ReadLinkFlag(ProfileFamily family, int index);
+std::string ReadLinkedProgram(ProfileFamily family, int index);
+
+// Writes store decimal text; their results may be ignored, as the callers do.
+bool WriteProfileCount(ProfileFamily family, int count);
+bool WriteProfileName(ProfileFamily family, int index, std::string_view name);
+bool WriteSelect(ProfileFamily family, int index);
+bool WriteLinkFlag(ProfileFamily family, int index, bool linked);
+bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view program);
+
+// The lists of one device's families, built from its index file at start-up; a family whose
+// count is 0 gets its first profile from the shipped default file. Showing the lists is the
+// page's job.
+struct FamilyList {
+    ProfileFamily family;
+    std::vector<std::string> names;
+};
+struct ProfileIndexLoad {
+    std::vector<FamilyList> lists;       // every family of the device, in build order
+    std::optional<std::string> message;  // "message_text_8"/"message_text_9" to show, if any
+};
+ProfileIndexLoad LoadProfileIndex(device::DeviceKind kind);
+
+// Reads profile index's file into the blocks (zero-filled buffer of the family's size).
+// Returns the ReadProfileFile result; on failure the blocks stay as they were and the debug
+// text "配置文件丢失" or "配置文件格式错误" is emitted.
+int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks);
+
+// Writes the blocks into the file of the profile recorded as "select".
+bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks);
+
+// Message ids of the profile operations.
+inline constexpr std::string_view kMessageFileMissing = "message_text_8";
+inline constexpr std::string_view kMessageBadFormat = "message_text_9";
+// The message for a failed ReadProfileFile result (nothing for success).
+std::optional<std::string> MessageForReadResult(int result);
+
+}  // namespace corvane::profiles

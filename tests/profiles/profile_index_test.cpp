@@ -1,0 +1,185 @@
+#include "profiles/profile_index.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/debug_out.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "profiles/profile_file.h"
+#include "profiles/skin_setting.h"
+#include "test_home.h"
+
+namespace corvane::profiles {
+namespace {
+
+using corvane::testing::ReadBytes;
+using corvane::testing::ReadText;
+using corvane::testing::TestHome;
+using corvane::testing::WriteBytes;
+using corvane::testing::WriteText;
+using device::DeviceKind;
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
+
+Bytes ProfileBytes(std::size_t payloadSize, std::uint8_t fill, std::uint8_t kind) {
+    Bytes b(kProfileHeaderSize + payloadSize, fill);
+    std::fill_n(b.begin(), kProfileHeaderSize, 0);
+    b[0] = 0xAA;
+    b[1] = 0x55;
+    b[4] = kind;
+    return b;
+}
+
+void ShipDefault(const TestHome& home, ProfileFamily family, std::uint8_t fill,
+                 std::string fileName = {}) {
+    const FamilyInfo& f = Family(family);
+    if (fileName.empty()) fileName = std::string(f.defaultFile);
+    WriteBytes(home.defaults() + fileName,
+               ProfileBytes(f.payloadSize, fill, static_cast<std::uint8_t>(f.device)));
+}
+
+const Names& NamesOf(const ProfileIndexLoad& load, ProfileFamily family) {
+    for (const FamilyList& l : load.lists) {
+        if (l.family == family) return l.names;
+    }
+    static const Names none;
+    return none;
+}
+
+TEST(ProfileIndex, CountsAndNamesAsRead) {
+    TestHome home;
+    WriteText(home.kb() + "kbProfile.ini",
+              "[PROFILEDENGCOUNT]\ncount=1\n[PROFILEDENGNAME]\n0=Light\n"
+              "[PROFILECOUNT]\ncount=3\n[PROFILENAME]\n0=A\n1=B\n"
+              "[PROFILELIKEEXE]\n0=1\n1=2\n2=x\n[PROCESS]\n0=/usr/bin/game\n"
+              "[PROFILESELECT]\nselect=2abc\n");
+    const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::Keyboard);
+    EXPECT_FALSE(load.message);
+    EXPECT_EQ(NamesOf(load, ProfileFamily::KbDeng), Names{"Light"});
+    EXPECT_EQ(NamesOf(load, ProfileFamily::KbKey), (Names{"A", "B", "0"}));
+
+    const FamilyIndex keys = ReadFamilyIndex(ProfileFamily::KbKey);
+    EXPECT_EQ(keys.select, 2);
+    EXPECT_EQ(keys.linked, (std::vector<bool>{true, false, false}));  // only exactly 1 links
+    EXPECT_EQ(keys.programs, (Names{"/usr/bin/game", "0", "0"}));
+    EXPECT_FALSE(ReadLinkFlag(ProfileFamily::KbKey, 1));
+
+    WriteText(home.kb() + "kbProfile.ini", "[PROFILEDENGCOUNT]\ncount=-1\n[PROFILECOUNT]\ncount=abc\n");
+    ShipDefault(home, ProfileFamily::KbKey, 0x22);
+    const ProfileIndexLoad negative = LoadProfileIndex(DeviceKind::Keyboard);
+    EXPECT_TRUE(NamesOf(negative, ProfileFamily::KbDeng).empty());  // no first-run profile
+    EXPECT_FALSE(platform::FileExists(home.kb() + "Profile 1.led"));
+    // Text that is not a number is a count of 0: a first run for that family.
+    EXPECT_EQ(NamesOf(negative, ProfileFamily::KbKey), Names{"Profile 1"});
+}
+
+TEST(ProfileIndex, FirstStartCreatesKeyboardProfilesFromDefaults) {
+    TestHome home;
+    ShipDefault(home, ProfileFamily::KbDeng, 0x11);
+    ShipDefault(home, ProfileFamily::KbKey, 0x22, "KBKEYDEFAULT.PRO");  // any spelling
+    const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::Keyboard);
+    EXPECT_FALSE(load.message);
+    EXPECT_EQ(NamesOf(load, ProfileFamily::KbDeng), Names{"Profile 1"});
+    EXPECT_EQ(NamesOf(load, ProfileFamily::KbKey), Names{"Profile 1"});
+    EXPECT_EQ(ReadBytes(home.kb() + "Profile 1.led"), ProfileBytes(1958, 0x11, 1));
+    EXPECT_EQ(ReadBytes(home.kb() + "Profile 1.pro"), ProfileBytes(512, 0x22, 1));
+    EXPECT_EQ(ReadText(home.kb() + "kbProfile.ini"),
+              "[PROFILEDENGCOUNT]\ncount=1\n[PROFILELIKEDENGEXE]\n0=0\n[PROFILEDENGNAME]\n"
+              "0=Profile 1\n[PROFILEDENGSELECT]\nselect=0\n"
+              "[PROFILECOUNT]\ncount=1\n[PROFILELIKEEXE]\n0=0\n[PROFILENAME]\n0=Profile 1\n"
+              "[PROFILESELECT]\nselect=0\n");
+}
+
+TEST(ProfileIndex, MissingOrDamagedDefaultStopsTheDevice) {
+    TestHome home;
+    ShipDefault(home, ProfileFamily::KbKey, 0x22);
+    const ProfileIndexLoad kb = LoadProfileIndex(DeviceKind::Keyboard);
+    EXPECT_EQ(kb.message, "message_text_8");
+    EXPECT_EQ(kb.lists.size(), 2u);
+    EXPECT_TRUE(NamesOf(kb, ProfileFamily::KbKey).empty());
+    EXPECT_FALSE(platform::FileExists(home.kb() + "kbProfile.ini"));
+    EXPECT_FALSE(platform::FileExists(home.kb() + "Profile 1.pro"));
+
+    // The mouse: the device family is fine, the lighting default is damaged.
+    ShipDefault(home, ProfileFamily::MsDevice, 0x33);
+    WriteText(home.defaults() + "msdengdefault.led", "not a profile");
+    ShipDefault(home, ProfileFamily::MsKey, 0x44);
+    const ProfileIndexLoad ms = LoadProfileIndex(DeviceKind::Mouse);
+    EXPECT_EQ(ms.message, "message_text_9");
+    EXPECT_EQ(NamesOf(ms, ProfileFamily::MsDevice), Names{"新配置文件1"});
+    EXPECT_TRUE(NamesOf(ms, ProfileFamily::MsDeng).empty());
+    EXPECT_TRUE(NamesOf(ms, ProfileFamily::MsKey).empty());
+    EXPECT_EQ(ReadBytes(home.ms() + "新配置文件1.config"), ProfileBytes(576, 0x33, 2));
+    EXPECT_FALSE(platform::FileExists(home.ms() + "新配置文件1.pro"));
+    EXPECT_EQ(ReadProfileName(ProfileFamily::MsDevice, 0), "新配置文件1");
+}
+
+TEST(ProfileIndex, CountZeroWithLeftoversOverwritesNameZero) {
+    TestHome home;
+    ShipDefault(home, ProfileFamily::MpDeng, 0x55);
+    WriteText(home.mp() + "mpProfile.ini",
+              "[PROFILEDENGCOUNT]\ncount=0\n[PROFILEDENGNAME]\n0=Old\n1=Older\n");
+    const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::MousePad);
+    EXPECT_EQ(NamesOf(load, ProfileFamily::MpDeng), Names{"新配置文件1"});
+    EXPECT_EQ(ReadProfileName(ProfileFamily::MpDeng, 0), "新配置文件1");
+    EXPECT_EQ(ReadProfileName(ProfileFamily::MpDeng, 1), "Older");
+    EXPECT_EQ(ReadProfileCount(ProfileFamily::MpDeng), 1);
+    EXPECT_EQ(ReadBytes(home.mp() + "新配置文件1.led"), ProfileBytes(64, 0x55, 3));
+}
+
+TEST(ProfileIndex, LoadAndSaveFollowTheIndex) {
+    TestHome home;
+    WriteProfileCount(ProfileFamily::MsKey, 2);
+    WriteProfileName(ProfileFamily::MsKey, 0, "First");
+    WriteProfileName(ProfileFamily::MsKey, 1, "Second");
+    WriteSelect(ProfileFamily::MsKey, 1);
+    WriteBytes(home.ms() + "First.pro", ProfileBytes(512, 0x66, 2));
+
+    device::DeviceImages ms;
+    const SettingBlocks blocks{.mouse = &ms};
+    platform::DebugCapture debug;
+    EXPECT_EQ(LoadProfile(ProfileFamily::MsKey, 1, blocks), kProfileMissing);
+    EXPECT_TRUE(debug.Contains("配置文件丢失"));
+    EXPECT_EQ(ms.keyBanks[0][0], 0);
+    WriteText(home.ms() + "Second.pro", "garbage");
+    EXPECT_EQ(LoadProfile(ProfileFamily::MsKey, 1, blocks), kProfileBadFormat);
+    EXPECT_TRUE(debug.Contains("配置文件格式错误"));
+    EXPECT_EQ(LoadProfile(ProfileFamily::MsKey, 0, blocks), kProfileReadOk);
+    EXPECT_EQ(ms.keyBanks[0][511], 0x66);
+
+    // Saving goes to the profile recorded as selected, not the one just loaded.
+    ASSERT_TRUE(SaveSelectedProfile(ProfileFamily::MsKey, blocks));
+    EXPECT_EQ(ReadBytes(home.ms() + "Second.pro"), ProfileBytes(512, 0x66, 2));
+}
+
+TEST(ProfileIndex, NamesThatAreNotFileNamesTouchNothing) {
+    TestHome home;
+    for (const char* bad : {"../../escape", "", ".", "..", "a/b"}) {
+        EXPECT_EQ(ProfilePath(ProfileFamily::KbKey, bad), "") << bad;
+    }
+    WriteProfileName(ProfileFamily::KbKey, 0, "../../escape");
+    device::DeviceImages kb;
+    const SettingBlocks blocks{.keyboard = &kb};
+    platform::DebugCapture debug;
+    EXPECT_EQ(LoadProfile(ProfileFamily::KbKey, 0, blocks), kProfileMissing);
+    EXPECT_FALSE(SaveSelectedProfile(ProfileFamily::KbKey, blocks));
+    EXPECT_TRUE(debug.Contains("文件打开失败"));
+    EXPECT_FALSE(platform::FileExists(home.data() + "escape.pro"));
+    EXPECT_FALSE(platform::FileExists(home.root() + "/home/Documents/escape.pro"));
+}
+
+TEST(SkinSetting, ChosenImageSurvivesAndResetForgetsIt) {
+    TestHome home;
+    EXPECT_FALSE(ReadSkinImage());
+    ASSERT_TRUE(WriteSkinImage("skin/bg2.png"));
+    EXPECT_EQ(ReadSkinImage(), "skin/bg2.png");
+    ASSERT_TRUE(ResetSkinImage());
+    EXPECT_FALSE(ReadSkinImage());
+    EXPECT_EQ(ReadText(home.data() + "main.ini"), "[SKINIMAGE]\nFLAGS=0\nIMAGE=common/background.png\n");
+}
+
+}  // namespace
+}  // namespace corvane::profiles
