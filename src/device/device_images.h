@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <utility>
 
 #include "device/device_kind.h"
 
@@ -60,14 +62,46 @@ constexpr std::size_t ActiveLightingSize(DeviceKind kind) {
 
 constexpr bool HasKeyTables(DeviceKind kind) { return kind != DeviceKind::MousePad; }
 
-// One set per device kind. Filled by the state transfers, edited by the pages; the owner decides
-// how access is serialised (see DeviceImages users).
+// One set per device kind. Filled by the state transfers, edited by the pages; shared between
+// threads only through DeviceState below.
 struct DeviceImages {
     DeviceInfoBlock info{};
     KeyTableImage defaultKeyTable{};
     KeyBanksImage keyBanks{};
     LightingSlotsImage lightingSlots{};
     ActiveLightingImage activeLighting{};
+};
+
+// The images of one device kind, shared by the UI thread, the presence watcher that reads an
+// arriving device and the lighting threads. Every access goes through the guard; device I/O is
+// never done while holding it (transfers read into locals and commit).
+class DeviceState {
+public:
+    DeviceState() = default;
+    explicit DeviceState(const DeviceImages& initial) : images_(initial) {}
+    DeviceState(const DeviceState&) = delete;
+    DeviceState& operator=(const DeviceState&) = delete;
+
+    DeviceImages Snapshot() const {
+        std::lock_guard guard(mutex_);
+        return images_;
+    }
+    // Runs f(const DeviceImages&) under the guard and returns its result.
+    template <class F>
+    auto Read(F&& f) const {
+        std::lock_guard guard(mutex_);
+        return std::forward<F>(f)(static_cast<const DeviceImages&>(images_));
+    }
+    // Runs f(DeviceImages&) under the guard and returns its result.
+    template <class F>
+    auto Update(F&& f) {
+        std::lock_guard guard(mutex_);
+        return std::forward<F>(f)(images_);
+    }
+
+private:
+    mutable std::mutex mutex_;
+    DeviceImages images_;
 };
 
 }  // namespace corvane::device

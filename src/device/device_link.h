@@ -1,0 +1,121 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <span>
+
+#include "device/hid_backend.h"
+#include "device/hid_channel.h"
+#include "device/report_packet.h"
+
+namespace corvane::device {
+
+// One peripheral as the rest of the program sees it: its identity, whether it is attached, the
+// size of its key banks, whether the PC drives its lighting, its channel and the lock that
+// serialises its transfers. Every device command is an operation here and returns a result code
+// of device/report_packet.h; none throws.
+class DeviceLink {
+public:
+    static constexpr std::uint16_t kMaxBankSize = 512;
+    static constexpr int kWriteTimeoutMs = 1000;
+    static constexpr int kReadTimeoutMs = 300;
+    static constexpr int kMaxAttempts = 4;
+    static constexpr int kExitSettingPauseMs = 10;
+    static constexpr int kBankCount = 5;
+    // Key banks are addressed bank * 126 + position on every device, whatever its bank size.
+    static constexpr std::uint16_t kBankStride = 126;
+
+    explicit DeviceLink(HidBackend& backend);
+    ~DeviceLink();
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    void SetIdentity(std::uint16_t vendorId, std::uint16_t productId, std::uint16_t usage,
+                     std::uint16_t usagePage);
+    std::uint16_t VendorId() const { return vendorId_.load(); }
+    std::uint16_t ProductId() const { return productId_.load(); }
+    std::uint16_t Usage() const { return usage_.load(); }
+    std::uint16_t UsagePage() const { return usagePage_.load(); }
+
+    // False (and unchanged) above 512.
+    bool SetBankSize(std::uint16_t n);
+    std::uint16_t BankSize() const { return bankSize_.load(); }
+
+    bool IsConnected() const { return connected.load(); }
+
+    // Set by the presence watcher once the device is opened and identified; cleared on removal.
+    std::atomic<bool> connected{false};
+    // Set while the synchronised lighting drives this device; any parameter write clears it.
+    std::atomic<bool> syncLighting{false};
+
+    HidChannel& Channel() { return channel_; }
+    // Taken for each single report written or read; a presence watcher holds it for a whole pass.
+    std::recursive_mutex& Lock() { return lock_; }
+
+    // One request, one answer, with up to four writes when no answer comes. Returns 1 when an
+    // answer arrived (its status is not examined here), 0 when not connected or nothing
+    // answered, -1 when a write failed. An answer shorter than answerLength counts as no answer
+    // and the bytes that did not arrive are zero.
+    int Exchange(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* answer,
+                 std::size_t answerLength, std::size_t& bytesRead);
+    // One write and one read into the same buffer, no retries; the reset command only.
+    int SimpleExchange(std::uint8_t* packet, std::size_t length);
+
+    // The command set. Buffers are spans; a transfer's length is the span's size unless said.
+    int EnterSettingMode();
+    int ExitSettingMode();  // pauses 10 ms before sending
+    int ReadDeviceInfo(std::span<std::uint8_t> destination);  // 33 bytes
+    int ReadParamRecord(std::span<std::uint8_t> destination, std::uint16_t offset);
+    int WriteParamRecord(std::span<const std::uint8_t> source, std::uint16_t offset);
+    int ReadDefaultKeyTable(std::span<std::uint8_t> destination);  // bankSize bytes
+    int ReadKeyBank(std::span<std::uint8_t> destination, int bank);  // bankSize bytes
+    // Writes byteCount bytes of source (bankSize when not given).
+    int WriteKeyBank(std::span<const std::uint8_t> source, int bank,
+                     std::optional<std::size_t> byteCount = std::nullopt);
+    int ResetDevice();
+    int SendPreviewColors(std::span<const std::uint8_t> source);
+    int WriteMacroData(std::span<const std::uint8_t> source);
+    int ReadScriptData(std::span<std::uint8_t> destination);
+    int WriteScriptData(std::span<const std::uint8_t> source);
+
+    // Reports written (each attempt counts) since construction; for diagnostics and benchmarks.
+    std::uint64_t ReportsWritten() const { return reportsWritten_.load(); }
+    std::uint64_t ReportsRead() const { return reportsRead_.load(); }
+
+private:
+    // One request through Exchange, mapped to a result code; on success the answer is left in
+    // `answer` for read commands.
+    int Transact(const ReportPacket& request, ReportPacket& answer);
+    int SinglePacketRead(Command command, std::span<std::uint8_t> destination,
+                         std::uint16_t offset);
+    int SinglePacketWrite(Command command, std::span<const std::uint8_t> source,
+                          std::uint16_t offset);
+    int ChunkedRead(Command command, std::span<std::uint8_t> destination, std::size_t total,
+                    std::uint16_t base);
+    int ChunkedWrite(Command command, std::span<const std::uint8_t> source, std::size_t total,
+                     std::uint16_t base);
+
+    std::atomic<std::uint16_t> bankSize_{kMaxBankSize};
+    std::atomic<std::uint16_t> vendorId_{0};
+    std::atomic<std::uint16_t> productId_{0};
+    std::atomic<std::uint16_t> usage_{0};
+    std::atomic<std::uint16_t> usagePage_{0};
+    HidChannel channel_;
+    std::recursive_mutex lock_;
+    std::atomic<std::uint64_t> reportsWritten_{0};
+    std::atomic<std::uint64_t> reportsRead_{0};
+};
+
+// How a search for a link's device ended.
+enum class OpenMatchResult { Opened, NotFound, EnumerationFailed };
+
+// Enumerates, and for each path with the link's vendor id opens it (read, write, overlapped,
+// shared) and compares vendor id, product id, usage page and usage with the link's identity.
+// The first full match stays open on the link's channel; every other opened path is closed.
+// The path list is freed afterwards. Does not touch `connected`: the caller decides.
+OpenMatchResult OpenMatchingDevice(DeviceLink& link);
+
+}  // namespace corvane::device

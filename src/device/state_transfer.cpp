@@ -1,0 +1,215 @@
+#include "device/state_transfer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "platform/tick.h"
+
+namespace corvane::device {
+
+namespace {
+
+void Call(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+constexpr std::uint16_t SlotOffset(std::size_t slot) {
+    return static_cast<std::uint16_t>(slot * kLightingBlockSize);
+}
+
+constexpr bool ValidSlot(std::size_t slot) { return slot < kLightingSlotCount; }
+
+// Copies the first `length` bytes of a slot record into the working record, then marks it with
+// the slot number.
+void MakeActive(DeviceImages& images, std::size_t slot, std::size_t length) {
+    std::copy_n(images.lightingSlots[slot].begin(), length, images.activeLighting.begin());
+    images.activeLighting[kActiveSlotOffset] = static_cast<std::uint8_t>(slot);
+}
+
+void StoreActive(DeviceImages& images, std::size_t length) {
+    const std::size_t slot = images.activeLighting[kActiveSlotOffset];
+    if (!ValidSlot(slot)) return;  // a corrupt slot byte must not address past the slots
+    std::copy_n(images.activeLighting.begin(), length, images.lightingSlots[slot].begin());
+}
+
+// What a full read learnt; only the parts whose command succeeded are committed.
+struct ReadOutcome {
+    std::optional<DeviceInfoBlock> info;
+    std::optional<KeyTableImage> defaultKeyTable;
+    std::array<std::optional<KeyTableImage>, kKeyBankCount> banks;
+    std::array<std::optional<std::array<std::uint8_t, kParamTransferSize>>, kLightingSlotCount>
+        slots;
+    std::optional<std::size_t> activeSlot;
+};
+
+void Commit(DeviceKind kind, DeviceState& state, const ReadOutcome& outcome) {
+    state.Update([&](DeviceImages& images) {
+        if (outcome.info) images.info = *outcome.info;
+        if (outcome.defaultKeyTable) images.defaultKeyTable = *outcome.defaultKeyTable;
+        for (std::size_t i = 0; i < kKeyBankCount; ++i) {
+            if (outcome.banks[i]) images.keyBanks[i] = *outcome.banks[i];
+        }
+        for (std::size_t i = 0; i < kLightingSlotCount; ++i) {
+            if (outcome.slots[i]) {
+                std::copy(outcome.slots[i]->begin(), outcome.slots[i]->end(),
+                          images.lightingSlots[i].begin());
+            }
+        }
+        if (outcome.activeSlot) MakeActive(images, *outcome.activeSlot, ActiveLightingSize(kind));
+    });
+}
+
+std::optional<std::uint8_t> ReadActiveSlotByte(DeviceLink& link) {
+    std::array<std::uint8_t, 1> slot{};
+    if (link.ReadParamRecord(slot, kActiveSlotOffset) != kSuccess) return std::nullopt;
+    return slot[0];
+}
+
+}  // namespace
+
+bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
+                     const StateTransferHooks& hooks) {
+    const DeviceImages before = state.Snapshot();
+    ReadOutcome outcome;
+
+    link.EnterSettingMode();
+
+    DeviceInfoBlock info = before.info;
+    if (link.ReadDeviceInfo(info) == kSuccess) outcome.info = info;
+
+    if (kind == DeviceKind::Keyboard) {
+        const unsigned bankSize = 3u * info[kInfoKeyCount];
+        if (!link.SetBankSize(static_cast<std::uint16_t>(bankSize))) {
+            Commit(kind, state, outcome);
+            Call(hooks.showBankSizeRefused);
+            return false;
+        }
+    }
+
+    if (HasKeyTables(kind)) {
+        // Bytes past the bank size keep what the image held.
+        KeyTableImage table = before.defaultKeyTable;
+        if (link.ReadDefaultKeyTable(table) == kSuccess) outcome.defaultKeyTable = table;
+    }
+
+    const std::size_t slotsRead = kind == DeviceKind::Keyboard ? 1 : kLightingSlotCount;
+    for (std::size_t i = 0; i < slotsRead; ++i) {
+        std::array<std::uint8_t, kParamTransferSize> record{};
+        if (link.ReadParamRecord(record, SlotOffset(i)) == kSuccess) outcome.slots[i] = record;
+        if (HasKeyTables(kind)) {
+            KeyTableImage bank = before.keyBanks[i];
+            if (link.ReadKeyBank(bank, static_cast<int>(i)) == kSuccess) outcome.banks[i] = bank;
+        }
+    }
+
+    if (const auto slot = ReadActiveSlotByte(link); slot && ValidSlot(*slot)) {
+        outcome.activeSlot = *slot;
+    }
+
+    link.ExitSettingMode();
+    Commit(kind, state, outcome);
+
+    Call(hooks.refreshPages);
+    if (kind == DeviceKind::Keyboard) {
+        if (hooks.takeRestoreFlag && hooks.takeRestoreFlag()) {
+            Call(hooks.overwriteKeyboardProfiles);
+        } else {
+            Call(hooks.saveKeyboardState);
+        }
+        Call(hooks.refreshCustomColours);
+    }
+    return true;
+}
+
+void RereadActiveSlot(DeviceKind kind, DeviceLink& link, DeviceState& state,
+                      const StateTransferHooks& hooks) {
+    const std::size_t length = ActiveLightingSize(kind);
+    state.Update([&](DeviceImages& images) { StoreActive(images, length); });
+
+    const auto reported = ReadActiveSlotByte(link);
+    const std::size_t slot = state.Update([&](DeviceImages& images) -> std::size_t {
+        std::uint8_t& active = images.activeLighting[kActiveSlotOffset];
+        if (kind != DeviceKind::MousePad) {
+            // Keyboard and mouse report the switch but their working record is slot 0's.
+            active = 0;
+        } else if (reported && ValidSlot(*reported)) {
+            active = *reported;
+        } else if (!ValidSlot(active)) {
+            active = 0;
+        }
+        return active;
+    });
+
+    std::array<std::uint8_t, kParamTransferSize> record{};
+    if (link.ReadParamRecord(record, SlotOffset(slot)) == kSuccess) {
+        record[kActiveSlotOffset] = static_cast<std::uint8_t>(slot);
+        state.Update([&](DeviceImages& images) {
+            std::copy(record.begin(), record.end(), images.lightingSlots[slot].begin());
+            std::copy_n(record.begin(), length, images.activeLighting.begin());
+        });
+    }
+    Call(hooks.refreshPageAndProfile);
+}
+
+int SwitchSlot(DeviceKind kind, DeviceLink& link, DeviceState& state, int slot,
+               const StateTransferHooks& hooks) {
+    if (slot < 0 || slot >= static_cast<int>(kLightingSlotCount)) return kBadBank;
+    const auto target = static_cast<std::size_t>(slot);
+    const std::size_t length = ActiveLightingSize(kind);
+
+    std::array<std::uint8_t, 1> current{};
+    const int readResult = link.ReadParamRecord(current, kActiveSlotOffset);
+    if (readResult != kSuccess) return readResult;
+    if (current[0] == target) return kSuccess;
+
+    state.Update([&](DeviceImages& images) {
+        if (ValidSlot(current[0])) {
+            std::copy_n(images.activeLighting.begin(), length,
+                        images.lightingSlots[current[0]].begin());
+        }
+    });
+
+    const std::array<std::uint8_t, 1> choice{static_cast<std::uint8_t>(target)};
+    const int writeResult = link.WriteParamRecord(choice, kActiveSlotOffset);
+
+    std::array<std::uint8_t, kParamTransferSize> record{};
+    const bool haveRecord = link.ReadParamRecord(record, SlotOffset(target)) == kSuccess;
+    state.Update([&](DeviceImages& images) {
+        if (haveRecord) std::copy(record.begin(), record.end(), images.lightingSlots[target].begin());
+        MakeActive(images, target, length);
+    });
+
+    if (kind == DeviceKind::Mouse) Call(hooks.hideFunctionPanel);
+    Call(hooks.refreshPages);
+    return writeResult;
+}
+
+void FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
+                   std::atomic<bool>& pending) {
+    if (!pending.exchange(false)) return;
+    std::array<std::uint8_t, kParamTransferSize> record{};
+    state.Read([&](const DeviceImages& images) {
+        std::copy_n(images.activeLighting.begin(), ActiveLightingSize(kind), record.begin());
+    });
+    link.WriteParamRecord(record, 0);
+}
+
+void FlushLighting(std::span<const LightingTarget> targets) {
+    for (const LightingTarget& target : targets) {
+        FlushLighting(target.kind, target.link, target.state, target.pending);
+    }
+}
+
+void ResetMousePad(DeviceLink& link, const StateTransferHooks& hooks,
+                   const std::function<void(int)>& sleepMs) {
+    link.ResetDevice();
+    if (sleepMs) {
+        sleepMs(kMousePadResetSettleMs);
+    } else {
+        platform::SleepMs(kMousePadResetSettleMs);
+    }
+    Call(hooks.sendMousePadReset);
+}
+
+}  // namespace corvane::device

@@ -1,0 +1,375 @@
+#include "virtual/virtual_device.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "virtual/memory_files.h"
+#include "virtual/virtual_descriptors.h"
+
+namespace corvane::virt {
+
+using device::TransferStatus;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr std::uint16_t kVersionNumber = 0x0107;
+constexpr std::uint8_t kWrongReportId = 0x05;
+// Consumer usages are 16-bit little-endian after the report id.
+constexpr std::size_t kConsumerUsageOffset = 1;
+
+Clock::time_point DeadlineAfter(Clock::time_point start, int timeoutMs) {
+    if (timeoutMs < 0) return Clock::time_point::max();
+    return start + std::chrono::milliseconds(timeoutMs);
+}
+
+}  // namespace
+
+// One open interface of a virtual device. Keeps the device alive as long as it is open.
+class VirtualDevice::Handle : public device::HidDevice {
+public:
+    Handle(std::shared_ptr<VirtualDevice> owner, std::unique_ptr<HandleState> state)
+        : owner_(std::move(owner)), state_(std::move(state)) {}
+    ~Handle() override { owner_->Release(state_.get()); }
+
+    device::HidAttributes Attributes() const override {
+        return {owner_->VendorId(), owner_->ProductId(), kVersionNumber};
+    }
+    // The whole interface's descriptor; the "colNN" of the path picks the collection in it.
+    std::vector<std::uint8_t> ReportDescriptor() const override {
+        return InterfaceDescriptor(owner_->HasCollection(Collection::Consumer));
+    }
+    TransferStatus Read(std::span<std::uint8_t> buffer, int timeoutMs,
+                        std::size_t& bytesRead) override {
+        return owner_->Read(*state_, buffer, timeoutMs, bytesRead);
+    }
+    TransferStatus Write(std::span<const std::uint8_t> report, int timeoutMs,
+                         std::size_t& bytesWritten) override {
+        return owner_->Write(*state_, report, timeoutMs, bytesWritten);
+    }
+    void Abort() override { owner_->Abort(*state_); }
+
+private:
+    std::shared_ptr<VirtualDevice> owner_;
+    std::unique_ptr<HandleState> state_;
+};
+
+std::shared_ptr<VirtualDevice> VirtualDevice::Create(
+    device::DeviceKind kind, unsigned instance, std::optional<std::filesystem::path> memoryFolder) {
+    return std::shared_ptr<VirtualDevice>(new VirtualDevice(kind, instance, std::move(memoryFolder)));
+}
+
+VirtualDevice::VirtualDevice(device::DeviceKind kind, unsigned instance,
+                             std::optional<std::filesystem::path> memoryFolder)
+    : kind_(kind),
+      instance_(instance),
+      folder_(memoryFolder ? std::optional(DeviceFolder(*memoryFolder, kind)) : std::nullopt),
+      firmware_(kind, folder_ ? LoadDeviceMemory(kind, *folder_) : FactoryMemory(kind)) {}
+
+VirtualDevice::~VirtualDevice() { Persist(); }
+
+bool VirtualDevice::HasCollection(Collection collection) const {
+    return collection == Collection::Vendor || kind_ != device::DeviceKind::MousePad;
+}
+
+std::string VirtualDevice::Path(Collection collection) const {
+    char ids[48];
+    std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&col%02d", VendorId(), ProductId(),
+                  collection == Collection::Vendor ? 1 : 2);
+    return "virtual/" + std::string(KindFolderName(kind_)) + "/" + std::to_string(instance_) + ids;
+}
+
+std::vector<std::string> VirtualDevice::Paths() const {
+    std::vector<std::string> paths;
+    if (!IsPlugged()) return paths;
+    for (Collection c : {Collection::Vendor, Collection::Consumer}) {
+        if (HasCollection(c)) paths.push_back(Path(c));
+    }
+    return paths;
+}
+
+void VirtualDevice::Plug() {
+    std::lock_guard guard(mutex_);
+    plugged_ = true;
+}
+
+void VirtualDevice::Unplug() {
+    {
+        std::lock_guard guard(mutex_);
+        UnplugLocked();
+    }
+    Persist();
+}
+
+void VirtualDevice::UnplugLocked() {
+    if (!plugged_) return;
+    plugged_ = false;
+    ++generation_;
+    firmware_.PowerLoss();
+    changed_.notify_all();
+}
+
+bool VirtualDevice::IsPlugged() const {
+    std::lock_guard guard(mutex_);
+    return plugged_;
+}
+
+void VirtualDevice::SetLatency(std::chrono::nanoseconds latency) {
+    std::lock_guard guard(mutex_);
+    latency_ = latency;
+}
+
+std::chrono::nanoseconds VirtualDevice::Latency() const {
+    std::lock_guard guard(mutex_);
+    return latency_;
+}
+
+void VirtualDevice::InjectFault(const Fault& fault) {
+    std::lock_guard guard(mutex_);
+    faults_.push_back(fault);
+}
+
+void VirtualDevice::ClearFaults() {
+    std::lock_guard guard(mutex_);
+    faults_.clear();
+}
+
+void VirtualDevice::ResetPacketCount() {
+    std::lock_guard guard(mutex_);
+    packetCount_ = 0;
+}
+
+std::size_t VirtualDevice::PacketCount() const {
+    std::lock_guard guard(mutex_);
+    return packetCount_;
+}
+
+std::optional<FaultKind> VirtualDevice::FaultAtLocked(std::size_t packet) const {
+    for (const Fault& fault : faults_) {
+        if (packet < fault.atPacket) continue;
+        if (fault.count == kEveryPacket || packet < fault.atPacket + fault.count) return fault.kind;
+    }
+    return std::nullopt;
+}
+
+std::size_t VirtualDevice::RaiseConsumerEvent(std::uint16_t usage) {
+    std::lock_guard guard(mutex_);
+    if (!plugged_ || !HasCollection(Collection::Consumer)) return 0;
+    const auto readyAt = Clock::now() + latency_;
+    std::vector<std::uint8_t> press{kConsumerReportId, static_cast<std::uint8_t>(usage & 0xFF),
+                                    static_cast<std::uint8_t>(usage >> 8)};
+    std::vector<std::uint8_t> release{kConsumerReportId, 0, 0};
+    std::size_t listeners = 0;
+    for (HandleState* handle : handles_) {
+        if (handle->collection != Collection::Consumer || !AliveLocked(*handle)) continue;
+        handle->inputs.push_back({press, readyAt});
+        handle->inputs.push_back({release, readyAt});
+        ++listeners;
+    }
+    changed_.notify_all();
+    return listeners;
+}
+
+std::vector<device::ReportPacket> VirtualDevice::Requests() const {
+    std::lock_guard guard(mutex_);
+    return requests_;
+}
+
+std::size_t VirtualDevice::RequestCount(device::Command command) const {
+    std::lock_guard guard(mutex_);
+    return static_cast<std::size_t>(
+        std::count_if(requests_.begin(), requests_.end(), [&](const device::ReportPacket& p) {
+            return p.CommandByte() == static_cast<std::uint8_t>(command);
+        }));
+}
+
+void VirtualDevice::ClearRequests() {
+    std::lock_guard guard(mutex_);
+    requests_.clear();
+    writeAttempts_ = 0;
+}
+
+std::size_t VirtualDevice::WriteAttempts() const {
+    std::lock_guard guard(mutex_);
+    return writeAttempts_;
+}
+
+std::vector<std::uint8_t> VirtualDevice::Memory(MemoryArea area) const {
+    std::lock_guard guard(mutex_);
+    return firmware_.Memory().Area(area);
+}
+
+bool VirtualDevice::SetMemory(MemoryArea area, std::size_t offset,
+                              std::span<const std::uint8_t> bytes) {
+    std::lock_guard guard(mutex_);
+    auto& memory = firmware_.Memory().Area(area);
+    if (offset > memory.size() || bytes.size() > memory.size() - offset) return false;
+    std::copy(bytes.begin(), bytes.end(), memory.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+void VirtualDevice::RestoreFactory() {
+    AreaMask areas = 0;
+    {
+        std::lock_guard guard(mutex_);
+        firmware_.RestoreFactory();
+        areas = firmware_.TakeAreasToPersist();
+    }
+    PersistAreas(areas);
+}
+
+bool VirtualDevice::InSettingMode() const {
+    std::lock_guard guard(mutex_);
+    return firmware_.InSettingMode();
+}
+
+void VirtualDevice::Persist() {
+    AreaMask areas = 0;
+    {
+        std::lock_guard guard(mutex_);
+        areas = firmware_.TakeDirtyAreas();
+    }
+    PersistAreas(areas);
+}
+
+void VirtualDevice::PersistAreas(AreaMask areas) {
+    if (!folder_ || areas == 0) return;
+    std::lock_guard order(persistMutex_);
+    for (MemoryArea area : kPersistentAreas) {
+        if ((areas & MaskOf(area)) == 0) continue;
+        std::vector<std::uint8_t> bytes;
+        {
+            std::lock_guard guard(mutex_);
+            bytes = firmware_.Memory().Area(area);
+        }
+        if (!bytes.empty()) StoreArea(*folder_, area, bytes);
+    }
+}
+
+std::unique_ptr<device::HidDevice> VirtualDevice::Open(Collection collection,
+                                                       const device::HidOpenOptions& options) {
+    if (!HasCollection(collection)) return nullptr;
+    auto state = std::make_unique<HandleState>();
+    state->collection = collection;
+    state->options = options;
+    {
+        std::lock_guard guard(mutex_);
+        if (!plugged_) return nullptr;
+        state->generation = generation_;
+        handles_.push_back(state.get());
+    }
+    return std::make_unique<Handle>(shared_from_this(), std::move(state));
+}
+
+void VirtualDevice::Release(HandleState* handle) {
+    std::lock_guard guard(mutex_);
+    std::erase(handles_, handle);
+}
+
+bool VirtualDevice::AliveLocked(const HandleState& handle) const {
+    return plugged_ && handle.generation == generation_;
+}
+
+void VirtualDevice::Abort(HandleState& handle) {
+    std::lock_guard guard(mutex_);
+    ++handle.abortEpoch;
+    changed_.notify_all();
+}
+
+TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::uint8_t> report,
+                                    int timeoutMs, std::size_t& bytesWritten) {
+    bytesWritten = 0;
+    AreaMask persist = 0;
+    {
+        std::unique_lock lock(mutex_);
+        if (!AliveLocked(handle)) return TransferStatus::Gone;
+        ++writeAttempts_;
+        // Only the vendor collection has an output report: 64 bytes with id 4.
+        if (handle.collection != Collection::Vendor || !handle.options.wantWrite ||
+            report.size() != device::kReportSize || report[0] != device::kCommandReportId) {
+            return TransferStatus::Failed;
+        }
+        const std::size_t packet = ++packetCount_;
+        const auto fault = FaultAtLocked(packet);
+        if (fault == FaultKind::WriteFails) return TransferStatus::Failed;
+
+        const auto start = Clock::now();
+        const auto seenAt = start + latency_;
+        const auto answerAt = seenAt + latency_;
+        if (seenAt > DeadlineAfter(start, timeoutMs)) return TransferStatus::TimedOut;
+        const std::uint64_t epoch = handle.abortEpoch;
+        changed_.wait_until(lock, seenAt,
+                            [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
+        if (!AliveLocked(handle)) return TransferStatus::Gone;
+        if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
+
+        device::ReportPacket request;
+        std::copy(report.begin(), report.end(), request.Bytes().begin());
+        requests_.push_back(request);
+        bytesWritten = report.size();
+        handle.expectNoAnswer = false;
+
+        if (fault == FaultKind::NoAnswer) {
+            handle.expectNoAnswer = true;
+            return TransferStatus::Ok;
+        }
+
+        device::ReportPacket answer = firmware_.Handle(request);
+        persist = firmware_.TakeAreasToPersist();
+        std::vector<std::uint8_t> bytes(answer.Bytes().begin(), answer.Bytes().end());
+        switch (fault.value_or(FaultKind::NoAnswer)) {
+            case FaultKind::StatusError: bytes[device::kStatusOffset] = device::kStatusDeviceError; break;
+            case FaultKind::StatusBusy: bytes[device::kStatusOffset] = device::kStatusDeviceBusy; break;
+            case FaultKind::ShortAnswer: bytes.resize(kShortAnswerLength); break;
+            case FaultKind::WrongReportId: bytes[device::kReportIdOffset] = kWrongReportId; break;
+            case FaultKind::GarbageAnswer:
+                // A fixed pattern, so a test sees the same noise on every run.
+                for (std::size_t i = 1; i < bytes.size(); ++i) {
+                    bytes[i] = static_cast<std::uint8_t>(0xA5 ^ (i * 37));
+                }
+                break;
+            default: break;
+        }
+        if (fault == FaultKind::RemoveDuringTransfer) {
+            UnplugLocked();
+        } else {
+            for (HandleState* other : handles_) {
+                if (other->collection == Collection::Vendor && AliveLocked(*other)) {
+                    other->inputs.push_back({bytes, answerAt});
+                }
+            }
+            changed_.notify_all();
+        }
+    }
+    PersistAreas(persist);
+    return TransferStatus::Ok;
+}
+
+TransferStatus VirtualDevice::Read(HandleState& handle, std::span<std::uint8_t> buffer,
+                                   int timeoutMs, std::size_t& bytesRead) {
+    bytesRead = 0;
+    std::unique_lock lock(mutex_);
+    if (!handle.options.wantRead) return TransferStatus::Failed;
+    const auto deadline = DeadlineAfter(Clock::now(), timeoutMs);
+    const std::uint64_t epoch = handle.abortEpoch;
+    for (;;) {
+        if (!AliveLocked(handle)) return TransferStatus::Gone;
+        if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
+        const auto now = Clock::now();
+        if (!handle.inputs.empty() && handle.inputs.front().readyAt <= now) {
+            const PendingInput input = std::move(handle.inputs.front());
+            handle.inputs.pop_front();
+            bytesRead = std::min(buffer.size(), input.bytes.size());
+            std::copy_n(input.bytes.begin(), bytesRead, buffer.begin());
+            return TransferStatus::Ok;
+        }
+        // A lost request will never be answered: no point in waiting out the time limit.
+        if (handle.inputs.empty() && handle.expectNoAnswer) return TransferStatus::TimedOut;
+        if (now >= deadline) return TransferStatus::TimedOut;
+        const auto wakeAt =
+            handle.inputs.empty() ? deadline : std::min(deadline, handle.inputs.front().readyAt);
+        changed_.wait_until(lock, wakeAt);
+    }
+}
+
+}  // namespace corvane::virt

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/device_kind.h"
+#include "device/hid_backend.h"
+#include "device/report_packet.h"
+#include "virtual/device_memory.h"
+#include "virtual/firmware.h"
+
+namespace corvane::virt {
+
+// The two HID collections of a device, each its own interface path.
+enum class Collection : std::uint8_t { Vendor, Consumer };
+
+enum class FaultKind : std::uint8_t {
+    NoAnswer,              // the request is lost: not executed, never answered
+    WriteFails,            // the write itself fails
+    StatusError,           // executed, answered with status 0xFF
+    StatusBusy,            // executed, answered with status 0xFE
+    RemoveDuringTransfer,  // executed, then the device is unplugged before it answers
+    ShortAnswer,           // executed, the answer arrives truncated to kShortAnswerLength bytes
+    WrongReportId,         // executed, the answer carries another report id
+    GarbageAnswer,         // executed, the answer's bytes after the id are noise
+};
+
+// A fault hits `count` consecutive request packets starting with packet `atPacket` (1 = the first
+// packet written after the last ResetPacketCount); kEveryPacket makes it permanent from there.
+struct Fault {
+    FaultKind kind = FaultKind::NoAnswer;
+    std::size_t atPacket = 1;
+    std::size_t count = 1;
+};
+inline constexpr std::size_t kEveryPacket = 0;
+inline constexpr std::size_t kShortAnswerLength = 6;
+
+// One virtual peripheral: firmware, memory, the HID collections it exposes, plug state, latency
+// model, fault injection and a record of what it received. Any thread may call anything.
+class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
+public:
+    static std::shared_ptr<VirtualDevice> Create(
+        device::DeviceKind kind, unsigned instance = 0,
+        std::optional<std::filesystem::path> memoryFolder = std::nullopt);
+    ~VirtualDevice();
+    VirtualDevice(const VirtualDevice&) = delete;
+    VirtualDevice& operator=(const VirtualDevice&) = delete;
+
+    device::DeviceKind Kind() const { return kind_; }
+    std::uint16_t VendorId() const { return device::kVendorId; }
+    std::uint16_t ProductId() const { return device::ProductIdOf(kind_); }
+    bool HasCollection(Collection collection) const;
+    // e.g. "virtual/keyboard/0#vid_1a2c&pid_4c5e&col01"
+    std::string Path(Collection collection) const;
+    // The device's interface paths, vendor collection first; empty while unplugged.
+    std::vector<std::string> Paths() const;
+
+    // Unplugging ends every transfer waiting on it with Gone; handles opened before stay dead
+    // even after the device is plugged in again, as with a real device.
+    void Plug();
+    void Unplug();
+    bool IsPlugged() const;
+
+    // Each report takes `latency` to cross: the firmware sees a request `latency` after it was
+    // written and its answer becomes readable `latency` after that.
+    void SetLatency(std::chrono::nanoseconds latency);
+    std::chrono::nanoseconds Latency() const;
+
+    void InjectFault(const Fault& fault);
+    void ClearFaults();
+    void ResetPacketCount();
+    std::size_t PacketCount() const;  // packets written since the last reset
+
+    // Queues a press and a release of `usage` on every open consumer-control handle; returns the
+    // number of handles that will see it (0 when nobody listens or the device has no such
+    // collection).
+    std::size_t RaiseConsumerEvent(std::uint16_t usage);
+
+    // Requests that reached the device (lost ones included, failed writes not), oldest first.
+    std::vector<device::ReportPacket> Requests() const;
+    std::size_t RequestCount(device::Command command) const;
+    void ClearRequests();
+    std::size_t WriteAttempts() const;  // every write, failed ones included
+
+    std::vector<std::uint8_t> Memory(MemoryArea area) const;
+    // False when the bytes do not fit the area.
+    bool SetMemory(MemoryArea area, std::size_t offset, std::span<const std::uint8_t> bytes);
+    void RestoreFactory();
+    bool InSettingMode() const;
+    // Writes every changed area to the memory folder now (no-op without one).
+    void Persist();
+
+    // Backend side: null while unplugged or for a collection the device does not have.
+    std::unique_ptr<device::HidDevice> Open(Collection collection,
+                                            const device::HidOpenOptions& options);
+
+private:
+    struct PendingInput {
+        std::vector<std::uint8_t> bytes;
+        std::chrono::steady_clock::time_point readyAt;
+    };
+    struct HandleState {
+        Collection collection;
+        device::HidOpenOptions options;
+        std::uint64_t generation = 0;
+        std::uint64_t abortEpoch = 0;
+        bool expectNoAnswer = false;  // its last request was lost: a read need not wait
+        std::deque<PendingInput> inputs;
+    };
+    class Handle;
+
+    VirtualDevice(device::DeviceKind kind, unsigned instance,
+                  std::optional<std::filesystem::path> memoryFolder);
+
+    device::TransferStatus Write(HandleState& handle, std::span<const std::uint8_t> report,
+                                 int timeoutMs, std::size_t& bytesWritten);
+    device::TransferStatus Read(HandleState& handle, std::span<std::uint8_t> buffer,
+                                int timeoutMs, std::size_t& bytesRead);
+    void Abort(HandleState& handle);
+    void Release(HandleState* handle);
+
+    bool AliveLocked(const HandleState& handle) const;
+    void UnplugLocked();
+    std::optional<FaultKind> FaultAtLocked(std::size_t packet) const;
+    void PersistAreas(AreaMask areas);
+
+    const device::DeviceKind kind_;
+    const unsigned instance_;
+    const std::optional<std::filesystem::path> folder_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    Firmware firmware_;
+    bool plugged_ = true;
+    std::uint64_t generation_ = 1;
+    std::chrono::nanoseconds latency_{0};
+    std::vector<Fault> faults_;
+    std::size_t packetCount_ = 0;
+    std::size_t writeAttempts_ = 0;
+    std::vector<device::ReportPacket> requests_;
+    std::vector<HandleState*> handles_;
+
+    std::mutex persistMutex_;  // keeps file writes in the order of their snapshots
+};
+
+}  // namespace corvane::virt
