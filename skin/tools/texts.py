@@ -1,0 +1,134 @@
+"""Texts of the two language files: (id, English, Simplified Chinese).
+
+The ids the program itself uses come first; ids the layouts use are registered by gen_skin.py
+through ui_text() so both files always hold the same set.
+"""
+
+MESSAGES = [
+    ("message_text_1", "No device is connected. Connect the keyboard, mouse or mouse pad and try again.",
+     "未检测到设备。请连接键盘、鼠标或鼠标垫后重试。"),
+    ("message_text_2", "This macro is assigned to one or more keys. Delete it anyway? Those keys will return to their default functions.",
+     "该宏已分配给按键。仍要删除吗？这些按键将恢复默认功能。"),
+    ("message_text_3", "Save or cancel the changes to the current macro first.",
+     "请先保存或取消对当前宏的修改。"),
+    ("message_text_4", "Delete the selected macro?",
+     "确定要删除所选的宏吗？"),
+    ("message_text_5", "A macro with this name already exists. Please choose another name.",
+     "已存在同名的宏，请换一个名称。"),
+    ("message_text_6", "This is the only button set to left click. Give another button the left click first.",
+     "这是唯一设为左键的按键。请先将左键功能分配给其他按键。"),
+    ("message_text_7", "Not enough memory to prepare the data for the device. Close other programs and try again.",
+     "内存不足，无法准备设备数据。请关闭其他程序后重试。"),
+    ("message_text_8", "The profile file could not be found.",
+     "找不到配置文件。"),
+    ("message_text_9", "The profile file is damaged or is not a valid profile.",
+     "配置文件已损坏或格式不正确。"),
+    ("message_text_11", "This cannot be done: the last profile cannot be deleted, or the keyboard reports more keys than are supported.",
+     "无法执行此操作：不能删除最后一个配置文件，或键盘报告的按键数量超出支持范围。"),
+    ("message_text_12", "Delete the selected profile? This cannot be undone.",
+     "确定要删除所选配置文件吗？此操作无法撤销。"),
+    ("message_text_13", "This program is already linked to another profile.",
+     "该程序已关联到其他配置文件。"),
+    ("message_text_14", "Please enter a profile name.",
+     "请输入配置文件名称。"),
+    ("message_text_15", "A profile with this name already exists.",
+     "已存在同名的配置文件。"),
+    ("message_text_16", "The macros do not fit into the device memory. Remove at least %d steps and try again.",
+     "宏数据超出设备存储空间。请至少删除 %d 个步骤后重试。"),
+    ("message_text_17", "You can create at most %d macros.",
+     "最多只能创建 %d 个宏。"),
+    ("message_text_18", "This cursor script has more than 180 steps and cannot be imported.",
+     "该弹道脚本超过 180 步，无法导入。"),
+    ("message_text_20", "The device has been disconnected.",
+     "设备已断开连接。"),
+]
+
+# Key names of the virtual-key table, in table order.
+_MODS = [("LCtrl", "Left Ctrl", "左 Ctrl"), ("LShift", "Left Shift", "左 Shift"),
+         ("LAlt", "Left Alt", "左 Alt"), ("LWin", "Left Win", "左 Win"),
+         ("RCtrl", "Right Ctrl", "右 Ctrl"), ("RShift", "Right Shift", "右 Shift"),
+         ("RAlt", "Right Alt", "右 Alt"), ("RWin", "Right Win", "右 Win")]
+_LETTERS = [(c, c, c) for c in "ABCDEFGHIJKLMNOPQRSTUVWXYZ"]
+_DIGITS = [(d, d, d) for d in "1234567890"]
+_MAIN = [("Enter", "Enter", "回车"), ("Esc", "Esc", "Esc"), ("BackSpace", "Backspace", "退格"),
+         ("Tab", "Tab", "Tab"), ("Space", "Space", "空格"), ("-", "-", "-"), ("=", "=", "="),
+         ("[", "[", "["), ("]", "]", "]"), ("xiegang", "\\", "\\"), (";", ";", ";"),
+         ("'", "'", "'"), ("`", "`", "`"), ("<", ",", "，"), (".", ".", "."), ("/", "/", "/"),
+         ("Caplk", "Caps Lock", "大写锁定")]
+_FKEYS = [("F%d" % i, "F%d" % i, "F%d" % i) for i in range(1, 13)]
+_NAV = [("Print Scr", "Print Screen", "截屏"), ("Scroll Lock", "Scroll Lock", "滚动锁定"),
+        ("Pause", "Pause", "暂停"), ("Insert", "Insert", "插入"), ("Home", "Home", "Home"),
+        ("Page Up", "Page Up", "向上翻页"), ("Delete", "Delete", "删除"), ("End", "End", "End"),
+        ("Page Down", "Page Down", "向下翻页"), ("Right", "Right Arrow", "右方向键"),
+        ("Left", "Left Arrow", "左方向键"), ("Down", "Down Arrow", "下方向键"),
+        ("Up", "Up Arrow", "上方向键")]
+_PAD = ([("Num Lock", "Num Lock", "数字锁定"), ("Num /", "Num /", "小键盘 /"),
+         ("Num *", "Num *", "小键盘 *"), ("Num -", "Num -", "小键盘 -"),
+         ("Num +", "Num +", "小键盘 +"), ("Num Enter", "Num Enter", "小键盘回车")]
+        + [("Num %d" % i, "Num %d" % i, "小键盘 %d" % i) for i in range(1, 10)]
+        + [("Num 0", "Num 0", "小键盘 0"), ("Decimal", "Num .", "小键盘 ."),
+           ("App", "Menu", "菜单键")])
+_MEDIA = [("Launch App2", "Calculator", "计算器"), ("Browaer Home", "Browser Home", "浏览器主页"),
+          ("Media Play Pause", "Play/Pause", "播放/暂停"), ("Browser Search", "Browser Search", "浏览器搜索"),
+          ("Launch Mail", "Mail", "邮件"), ("Volume Up", "Volume Up", "音量加"),
+          ("Volume Mute", "Mute", "静音"), ("Media Stop", "Stop", "停止"),
+          ("Volume Down", "Volume Down", "音量减"), ("Browser Favorites", "Favorites", "收藏夹"),
+          ("Browser ForWard", "Browser Forward", "浏览器前进"), ("Browser Back", "Browser Back", "浏览器后退"),
+          ("Media Prev Track", "Previous Track", "上一曲"), ("Media Next Track", "Next Track", "下一曲"),
+          ("Computer", "This PC", "此电脑"), ("Browser Refresh", "Refresh", "刷新"),
+          ("Launch Media Select", "Media Player", "媒体播放器")]
+_SYSTEM = [("Power", "Power", "电源"), ("Sleep", "Sleep", "睡眠"), ("Wakeup", "Wake Up", "唤醒")]
+
+KEY_NAMES = [("keyboard_key_" + k, en, cn)
+             for k, en, cn in _MODS + _LETTERS + _DIGITS + _MAIN + _FKEYS + _NAV + _PAD + _MEDIA + _SYSTEM]
+
+FUNCTIONS = [
+    ("mouse_key_left", "Left Click", "左键"),
+    ("mouse_key_middle", "Middle Click", "中键"),
+    ("mouse_key_right", "Right Click", "右键"),
+    ("mouse_key_forward", "Forward", "前进键"),
+    ("mouse_key_back", "Back", "后退键"),
+    ("mouse_key_DPI_add", "DPI Up", "DPI 增加"),
+    ("mouse_key_DPI_sub", "DPI Down", "DPI 减少"),
+    ("mouse_key_DPI_loop", "DPI Cycle", "DPI 循环"),
+    ("mouse_key_left_Swing", "Swing Left", "左摆"),
+    ("mouse_key_right_Swing", "Swing Right", "右摆"),
+    ("mouse_key_up_Swing", "Swing Up", "上摆"),
+    ("mouse_key_down_Swing", "Swing Down", "下摆"),
+    ("mouse_key_fire_key", "Fire Key", "连发键"),
+    ("GUN_1", "Cursor Script 1", "弹道脚本 1"),
+    ("GUN_2", "Cursor Script 2", "弹道脚本 2"),
+    ("GUN_3", "Cursor Script 3", "弹道脚本 3"),
+    ("GUN_4", "Cursor Script 4", "弹道脚本 4"),
+    ("mouse_move_to_left_text", "Move Left", "左移"),
+    ("mouse_move_to_right_text", "Move Right", "右移"),
+    ("mouse_move_to_up_text", "Move Up", "上移"),
+    ("mouse_move_to_down_text", "Move Down", "下移"),
+    ("media_text", "Media Player", "媒体播放器"),
+    ("media_play", "Play/Pause", "播放/暂停"),
+    ("media_stop", "Stop", "停止"),
+    ("media_prev", "Previous Track", "上一曲"),
+    ("media_next", "Next Track", "下一曲"),
+    ("media_vol_sub", "Volume Down", "音量减"),
+    ("media_vol_add", "Volume Up", "音量加"),
+    ("media_mute", "Mute", "静音"),
+    ("web_text", "Browser Home", "浏览器主页"),
+    ("web_refresh", "Refresh", "刷新"),
+    ("wed_stop", "Stop Loading", "停止加载"),
+    ("wed_back", "Back", "后退"),
+    ("wed_forward", "Forward", "前进"),
+    ("wed_favorite", "Favorites", "收藏夹"),
+    ("web_search", "Search", "搜索"),
+    ("media_mypc", "This PC", "此电脑"),
+    ("media_calc", "Calculator", "计算器"),
+    ("media_mail", "Mail", "邮件"),
+    ("system_power", "Power Off", "关机"),
+    ("system_sleep", "Sleep", "睡眠"),
+    ("system_wake_up", "Wake Up", "唤醒"),
+    # Joins a key's own name and its assignment in the key tooltips.
+    ("Key_Set", " \u2192 ", " \u2192 "),
+    ("macro_btn_star_redio_text", "Start Recording", "开始录制"),
+    ("macro_btn_stop_redio_text", "Stop Recording", "停止录制"),
+]
+
+PROGRAM_TEXTS = MESSAGES + KEY_NAMES + FUNCTIONS
