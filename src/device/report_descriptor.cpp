@@ -252,8 +252,9 @@ private:
         return true;
     }
 
-    static UsageEntry MakeUsage(const Item& item, std::uint32_t value) {
+    UsageEntry MakeUsage(const Item& item, std::uint32_t value) {
         UsageEntry e;
+        e.page = global_.usagePage;
         if (item.dataBytes == 4) {
             e.explicitPage = true;
             e.page = static_cast<std::uint16_t>(value >> kExtendedUsagePageShift);
@@ -303,8 +304,12 @@ private:
         if (local_.haveMax) ok = ok && AddUsage(item, MakeUsage(Item{.dataBytes = 1}, local_.pendingMax));
         std::vector<UsageEntry> usages = std::move(local_.usages);
         local_ = LocalState{};
-        for (auto& u : usages) {
-            if (!u.explicitPage) u.page = global_.usagePage;
+        // Usages take the page in effect where they stand; a Usage Page that comes after the
+        // last usages but before the main item still applies to those trailing usages.
+        for (auto it = usages.rbegin(); it != usages.rend(); ++it) {
+            if (it->explicitPage) continue;
+            if (it->page == global_.usagePage) break;
+            it->page = global_.usagePage;
         }
         return usages;
     }
