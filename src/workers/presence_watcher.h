@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+
+#include "device/device_kind.h"
+#include "device/device_link.h"
+#include "workers/worker_set.h"
+
+namespace corvane::workers {
+
+// What a presence watcher asks of the window and the profile layer. Calls come from the watcher's
+// thread, in the order of its arrival and removal steps, some while it holds its device's lock:
+// an implementation queues UI work to the UI thread and never waits there for it, since a UI
+// handler may itself be waiting for that lock.
+class PresenceHost {
+public:
+    virtual ~PresenceHost() = default;
+
+    virtual void ShowTab(device::DeviceKind kind, bool visible) = 0;
+    // Selects the device's tab as if the user clicked it; with focus it also takes the focus.
+    virtual void SelectTab(device::DeviceKind kind, bool focus) = 0;
+    virtual void ShowSameMode(device::DeviceKind kind, bool visible) = 0;
+    // Reads the device's complete state into the images (runs on the calling thread).
+    virtual void ReadDeviceState(device::DeviceKind kind) = 0;
+    // Mouse only, before its state is read: load the saved mouse device profile.
+    virtual void LoadSavedDeviceProfile() = 0;
+    // Mouse only, after its state is read: read the cursor scripts from the device.
+    virtual void ReadCursorScripts() = 0;
+    // Selects the saved profiles of the kind's families in their lists.
+    virtual void SelectSavedProfiles(device::DeviceKind kind) = 0;
+    virtual void RefreshPages(device::DeviceKind kind) = 0;
+    virtual void StartRepaintTimer(int ms) = 0;
+    // Posts the announcement that brings the window forward.
+    virtual void Announce() = 0;
+    // Posts "the last keyboard or mouse went away" (message box, then the window hides).
+    virtual void LastDeviceRemoved() = 0;
+    virtual void HideWindow() = 0;
+};
+
+struct PresenceTiming {
+    int stopPollMs = 1;
+    int presentPollMs = 100;
+    int absentPollMs = 1000;
+    int keyboardTabPauseMs = 100;
+    int repaintDelayMs = 100;
+};
+
+// The three links by kind index (keyboard, mouse, mouse pad).
+using DeviceLinks = std::array<device::DeviceLink*, 3>;
+
+// Watches one device kind until its stop event is signalled or enumeration fails.
+// backend is the one the links were built on (it answers the presence probe).
+void RunPresenceWatcher(device::DeviceKind kind, const DeviceLinks& links, device::HidBackend& backend,
+                        PresenceHost& host, WorkerContext& context,
+                        const PresenceTiming& timing = {});
+
+// Exit texts of the three watchers.
+const char* PresenceExitText(device::DeviceKind kind);
+
+}  // namespace corvane::workers
