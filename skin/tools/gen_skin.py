@@ -119,38 +119,29 @@ def window_head():
     ]
     d = lambda cls, **a: E("Default", class_=cls, value=attr_list(**a))
     defaults = [
-        d("Label", textcolor=TEXT, valign="vcenter", disabledtextcolor="#66E6E9EF"),
+        d("Label", textcolor=TEXT, valign="vcenter"),
         d("Text", textcolor=TEXT2, valign="top"),
         d("Button", textcolor=TEXT, bkcolor=RAISED, hotbkcolor=BORDER, pushedbkcolor=SURF,
-          bordercolor=BORDER, bordersize="1", borderround="6,6", cursor="hand",
-          disabledtextcolor="#66E6E9EF", disabledbkcolor="#66222632", align="center", valign="vcenter"),
-        d("Option", textcolor=TEXT, cursor="hand", valign="vcenter", disabledtextcolor="#66E6E9EF"),
-        d("CheckBox", textcolor=TEXT, cursor="hand", valign="vcenter", textpadding="24,0,0,0",
-          normalimage=img("common/check_off.png", dest="0,5,16,21"),
-          hotimage=img("common/check_hot.png", dest="0,5,16,21"),
-          selectedimage=img("common/check_on.png", dest="0,5,16,21"),
-          disabledtextcolor="#66E6E9EF"),
+          bordercolor=BORDER, bordersize="1", borderround="12,12", cursor="hand",
+          align="center", valign="vcenter"),
+        d("Option", textcolor=TEXT, cursor="hand", valign="vcenter"),
+        d("CheckBox", textcolor=TEXT, cursor="hand", valign="vcenter", textpadding="24,0,0,0"),
         d("Edit", textcolor=TEXT, bkcolor=SURF, bordercolor=BORDER, bordersize="1",
-          borderround="4,4", textpadding="6,0,6,0", height="26", disabledtextcolor="#66E6E9EF"),
+          borderround="8,8", textpadding="6,0,6,0", height="26"),
         d("Combo", textcolor=TEXT, bkcolor=SURF, bordercolor=BORDER, bordersize="1",
-          borderround="4,4", textpadding="8,0,24,0", height="26", itemfont="1",
+          borderround="8,8", textpadding="8,0,24,0", height="26", itemfont="1",
           itemtextcolor=TEXT, itembkcolor=SURF, itemhotbkcolor=BORDER,
-          itemselectedbkcolor="#FF0A5F80", cursor="hand",
-          normalimage=img("common/combo_arrow.png", dest="-20,7,-8,19"),
-          disabledtextcolor="#66E6E9EF"),
-        d("Slider", height="20", thumbsize="16,16",
-          bkimage=img("common/slider_track.png", corner="4,0,4,0"),
-          foreimage=img("common/slider_fill.png", corner="4,0,4,0"),
-          thumbimage="common/slider_thumb.png", cursor="hand"),
+          itemselectedbkcolor="#FF0A5F80", cursor="hand"),
+        d("Slider", height="20", thumbsize="16,16", cursor="hand"),
         d("List", itemheight="26", itembkcolor=SURF, itemaltbk="true", itemtextcolor=TEXT,
           itemhotbkcolor=BORDER, itemselectedbkcolor="#FF0A5F80", itemfont="1",
-          bkcolor=SURF, bordercolor=BORDER, bordersize="1", borderround="6,6",
+          bkcolor=SURF, bordercolor=BORDER, bordersize="1", borderround="12,12",
           vscrollbar="true", header="hidden"),
-        d("ColorPalette", palletheight="96", barheight="14", thumbimage="common/palette_thumb.png"),
+        d("ColorPalette", palletheight="96", barheight="14"),
     ]
     s = lambda n, **a: E("Style", name=n, value=attr_list(**a))
     styles = [
-        s("panel", bkcolor="#E6181B22", bordercolor=BORDER, bordersize="1", borderround="6,6",
+        s("panel", bkcolor="#E6181B22", bordercolor=BORDER, bordersize="1", borderround="12,12",
           inset="12,8,12,10", childpadding="6"),
         s("section_title", font="2", textcolor=TEXT, height="24"),
         s("field_label", font="1", textcolor=TEXT2, valign="vcenter"),
@@ -159,7 +150,7 @@ def window_head():
         s("accent_button", bkcolor=ACC, hotbkcolor=ACCH, pushedbkcolor="#FF017FAA",
           bordersize="0", textcolor="#FFFFFFFF", font="6", height="30"),
         s("plain_button", height="28", font="1"),
-        s("small_button", height="24", font="1", borderround="4,4"),
+        s("small_button", height="24", font="1", borderround="8,8"),
         s("danger_button", hotbkcolor=DANGER, height="28", font="1"),
         s("caption_btn", bkcolor="#00000000", hotbkcolor="#FF222632", pushedbkcolor="#FF181B22",
           bordersize="0", borderround="0,0", width="40", height="36"),
@@ -167,51 +158,48 @@ def window_head():
           bordersize="0", borderround="0,0", width="44", height="36"),
         s("device_tab", width="104", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=TEXT, selectedbkcolor=RAISED, hotbkcolor="#80222632",
-          borderround="6,6", align="left", textpadding="34,0,6,0"),
+          borderround="12,12", align="left", textpadding="34,0,6,0"),
         s("fn_tab", height="40", font="0", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=ACCH, selectedbkcolor="#FF1C2230", hotbkcolor="#80222632",
-          borderround="6,6", align="left", textpadding="38,0,4,0"),
+          borderround="12,12", align="left", textpadding="38,0,4,0"),
         s("toggle_button", height="28", font="1", textcolor=TEXT, bkcolor=RAISED,
           hotbkcolor=BORDER, selectedbkcolor="#FF0A5F80", selectedtextcolor="#FFFFFFFF",
-          bordercolor=BORDER, bordersize="1", borderround="6,6", align="center"),
-        s("radio", textpadding="22,0,0,0", font="1",
-          normalimage=img("common/radio_off.png", dest="0,5,16,21"),
-          hotimage=img("common/radio_hot.png", dest="0,5,16,21"),
-          selectedimage=img("common/radio_on.png", dest="0,5,16,21")),
+          bordercolor=BORDER, bordersize="1", borderround="12,12", align="center"),
+        s("radio", textpadding="22,0,0,0", font="1"),
         s("segment", height="28", font="1", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor="#FFFFFFFF", bkcolor=SURF, hotbkcolor=BORDER, selectedbkcolor=ACC,
-          bordercolor=BORDER, bordersize="1", borderround="4,4", align="center"),
+          bordercolor=BORDER, bordersize="1", borderround="8,8", align="center"),
         s("bullet", width="30", height="28", font="1", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor="#FFFFFFFF", bkcolor=SURF, hotbkcolor=BORDER, selectedbkcolor=ACC,
-          bordercolor=BORDER, bordersize="1", borderround="4,4", align="center"),
-        s("swatch", width="24", height="24", borderround="4,4", bordercolor="#40FFFFFF",
+          bordercolor=BORDER, bordersize="1", borderround="8,8", align="center"),
+        s("swatch", width="24", height="24", borderround="8,8", bordercolor="#40FFFFFF",
           bordersize="1", hotbkcolor="#00000000", pushedbkcolor="#00000000", cursor="hand"),
-        s("colour_display", width="48", height="26", borderround="4,4", bordercolor=BORDER,
+        s("colour_display", width="48", height="26", borderround="8,8", bordercolor=BORDER,
           bordersize="1", mouse="false"),
         s("keycap", font="4", textcolor=TEXT, bkcolor=KEYCAP, bkcolor2="#FF20242F",
           hotbkcolor=KEYCAP_HOT, pushedbkcolor="#FF0A5F80", bordercolor="#FF363C4E",
-          bordersize="1", borderround="4,4", align="center", valign="vcenter"),
+          bordersize="1", borderround="8,8", align="center", valign="vcenter"),
         s("keycap_small", font="5", textcolor=TEXT, bkcolor=KEYCAP, bkcolor2="#FF20242F",
           hotbkcolor=KEYCAP_HOT, pushedbkcolor="#FF0A5F80", bordercolor="#FF363C4E",
-          bordersize="1", borderround="4,4", align="center", valign="vcenter"),
+          bordersize="1", borderround="8,8", align="center", valign="vcenter"),
         s("keyled", font="4", textcolor="#FFB8BFCC", bkcolor="#FF1B1E27", hotbkcolor="#FF232836",
-          pushedbkcolor="#FF2C3140", bordercolor="#FF2E3444", bordersize="1", borderround="4,4",
+          pushedbkcolor="#FF2C3140", bordercolor="#FF2E3444", bordersize="1", borderround="8,8",
           align="center", valign="vcenter"),
         s("keyled_small", font="5", textcolor="#FFB8BFCC", bkcolor="#FF1B1E27",
           hotbkcolor="#FF232836", pushedbkcolor="#FF2C3140", bordercolor="#FF2E3444",
-          bordersize="1", borderround="4,4", align="center", valign="vcenter"),
+          bordersize="1", borderround="8,8", align="center", valign="vcenter"),
         s("zone", bkcolor="#FF262B38", bordercolor="#FF343B4D", bordersize="1",
-          borderround="3,3", mouse="false"),
+          borderround="6,6", mouse="false"),
         s("callout", height="28", font="1", textcolor=TEXT, bkcolor=SURF, hotbkcolor=RAISED,
-          bordercolor=BORDER, bordersize="1", borderround="6,6", align="center"),
+          bordercolor=BORDER, bordersize="1", borderround="12,12", align="center"),
         s("callout_caption", font="5", textcolor=TEXT2, height="16"),
         s("status_button", height="20", width="48", font="5", textcolor=TEXT2, hottextcolor=TEXT,
-          bkcolor="#00000000", hotbkcolor=RAISED, bordersize="0", borderround="4,4"),
+          bkcolor="#00000000", hotbkcolor=RAISED, bordersize="0", borderround="8,8"),
         # Step rows of the macro lists (the program builds the rows and applies these by name).
-        s("macro_label_keyboard_style", font="1", textcolor=TEXT, textpadding="28,0,4,0",
-          align="left", valign="vcenter", bkimage=img("common/step_key.png", dest="6,7,22,23")),
-        s("macro_label_mouse_style", font="1", textcolor=TEXT, textpadding="28,0,4,0",
-          align="left", valign="vcenter", bkimage=img("common/step_mouse.png", dest="6,7,22,23")),
+        s("macro_label_keyboard_style", font="1", textcolor=TEXT, textpadding="10,0,4,0",
+          align="left", valign="vcenter"),
+        s("macro_label_mouse_style", font="1", textcolor="#FF7FD3F0", textpadding="10,0,4,0",
+          align="left", valign="vcenter"),
         s("macro_label_down_style", text="\u25bc", font="1", textcolor=ACCH, align="center",
           valign="vcenter"),
         s("macro_label_up_style", text="\u25b2", font="1", textcolor=TEXT2, align="center",
@@ -1069,7 +1057,7 @@ def spread_panel(dev, families, device_rename=()):
         sections.append(profile_section(fam, rename_toggle=fam not in device_rename))
     return named("VerticalLayout", "%s_profile_fun_spead_tab" % dev, "container", *sections,
                  float="true", pos="224,42,792,%d" % (42 + height), visible="false",
-                 bkcolor="#FA1C1F28", bordercolor=BORDER, bordersize="1", borderround="6,6",
+                 bkcolor="#FA1C1F28", bordercolor=BORDER, bordersize="1", borderround="12,12",
                  inset="14,10,14,10", childpadding="6")
 
 
@@ -1190,7 +1178,7 @@ def main_xml():
         named("Button", "renew_device", "button", style="status_button", visible="false",
               text=T("ui_renew", "Refresh", "刷新")),
         named("CircleProgress", "setting_progress", "progress", width="18", height="18",
-              min="0", max="100", value="70", forecolor=ACC, bkcolor=BORDER, thickness="3",
+              min="0", max="100", value="70", forecolor=ACC, bkcolor=BORDER, thickness="3", centercolor="#FF121419",
               visible="false", tooltip=T("ui_writing", "Writing to the device\u2026", "正在写入设备\u2026")),
         named("Label", "str_test", "label", visible="false", width="0"),
         E("Label", text="Corvane 0.1", font="5", textcolor=TEXT2, width="72", align="right"),
@@ -1220,7 +1208,7 @@ def msgbox_xml():
             named("Button", "confirm_btn", "button", style="accent_button", width="88",
                   text=T("ui_ok", "OK", "确定")),
             height="52", inset="20,8,20,16", childpadding="10"),
-        bkcolor=SURF, bordercolor=BORDER, bordersize="1", borderround="6,6")
+        bkcolor=SURF, bordercolor=BORDER, bordersize="1", borderround="12,12")
     return E("Window", *window_head(), body, size="360,184", mininfo="360,184",
              caption="0,0,0,36", roundcorner="6,6", bkcolor=SURF, font="0")
 
@@ -1270,7 +1258,7 @@ def skin_xml():
                   text=T("ui_skin_custom", "Own picture\u2026", "自选图片\u2026")),
             height="28", childpadding="8"),
         inset="14,10,14,14", childpadding="8", bkcolor=SURF, bordercolor=BORDER, bordersize="1",
-        borderround="6,6")
+        borderround="12,12")
     return E("Window", *window_head(), body, size="300,272", roundcorner="6,6", bkcolor=SURF,
              font="0")
 
@@ -1302,6 +1290,25 @@ def language_xml(lang):
     return root
 
 
+# Image attributes hold single quotes themselves, so they go on the elements rather than into
+# the single-quoted value lists of <Default> and <Style>.
+DECOR = {
+    "radio": dict(normalimage=img("common/radio_off.png", dest="0,5,16,21"),
+                  hotimage=img("common/radio_hot.png", dest="0,5,16,21"),
+                  selectedimage=img("common/radio_on.png", dest="0,5,16,21")),
+}
+
+
+def decorate(el):
+    if not isinstance(el, str):
+        for key in (el.tag, el.attrs.get("style")):
+            for k, v in DECOR.get(key, {}).items():
+                el.attrs.setdefault(k, v)
+        for c in el.children:
+            decorate(c)
+    return el
+
+
 def write(name, content):
     path = os.path.join(SKIN, name)
     with open(path, "w", encoding="utf-8", newline="\n") as f:
@@ -1326,7 +1333,7 @@ def main():
     out["skin.xml"] = skin_xml()
     out["res.xml"] = res_xml()
     for f, root in out.items():
-        write(f, document(root, GENERATED))
+        write(f, document(decorate(root), GENERATED))
     for lang in ("en", "cn"):
         write("lan_%s.xml" % lang, document(language_xml(lang), GENERATED))
 
