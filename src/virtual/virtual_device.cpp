@@ -156,14 +156,16 @@ std::size_t VirtualDevice::RaiseConsumerEvent(std::uint16_t usage) {
     std::lock_guard guard(mutex_);
     if (!plugged_ || !HasCollection(Collection::Consumer)) return 0;
     const auto readyAt = Clock::now() + latency_;
-    std::vector<std::uint8_t> press{kConsumerReportId, static_cast<std::uint8_t>(usage & 0xFF),
-                                    static_cast<std::uint8_t>(usage >> 8)};
-    std::vector<std::uint8_t> release{kConsumerReportId, 0, 0};
+    PendingInput press{{kConsumerReportId, static_cast<std::uint8_t>(usage & 0xFF),
+                        static_cast<std::uint8_t>(usage >> 8)},
+                       kConsumerReportSize,
+                       readyAt};
+    PendingInput release{{kConsumerReportId, 0, 0}, kConsumerReportSize, readyAt};
     std::size_t listeners = 0;
     for (HandleState* handle : handles_) {
         if (handle->collection != Collection::Consumer || !AliveLocked(*handle)) continue;
-        handle->inputs.push_back({press, readyAt});
-        handle->inputs.push_back({release, readyAt});
+        handle->inputs.push_back(press);
+        handle->inputs.push_back(release);
         ++listeners;
     }
     changed_.notify_all();
@@ -172,7 +174,7 @@ std::size_t VirtualDevice::RaiseConsumerEvent(std::uint16_t usage) {
 
 std::vector<device::ReportPacket> VirtualDevice::Requests() const {
     std::lock_guard guard(mutex_);
-    return requests_;
+    return {requests_.begin(), requests_.end()};
 }
 
 std::size_t VirtualDevice::RequestCount(device::Command command) const {
@@ -298,13 +300,16 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         const auto answerAt = seenAt + latency_;
         if (seenAt > DeadlineAfter(start, timeoutMs)) return TransferStatus::TimedOut;
         const std::uint64_t epoch = handle.abortEpoch;
-        changed_.wait_until(lock, seenAt,
-                            [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
+        if (seenAt > start) {
+            changed_.wait_until(lock, seenAt,
+                                [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
+        }
         if (!AliveLocked(handle)) return TransferStatus::Gone;
         if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
 
         device::ReportPacket request;
         std::copy(report.begin(), report.end(), request.Bytes().begin());
+        if (requests_.size() == kRequestLogLimit) requests_.pop_front();
         requests_.push_back(request);
         bytesWritten = report.size();
         handle.expectNoAnswer = false;
@@ -316,11 +321,12 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
 
         device::ReportPacket answer = firmware_.Handle(request);
         persist = firmware_.TakeAreasToPersist();
-        std::vector<std::uint8_t> bytes(answer.Bytes().begin(), answer.Bytes().end());
+        PendingInput input{answer.Bytes(), device::kReportSize, answerAt};
+        auto& bytes = input.bytes;
         switch (fault.value_or(FaultKind::NoAnswer)) {
             case FaultKind::StatusError: bytes[device::kStatusOffset] = device::kStatusDeviceError; break;
             case FaultKind::StatusBusy: bytes[device::kStatusOffset] = device::kStatusDeviceBusy; break;
-            case FaultKind::ShortAnswer: bytes.resize(kShortAnswerLength); break;
+            case FaultKind::ShortAnswer: input.size = kShortAnswerLength; break;
             case FaultKind::WrongReportId: bytes[device::kReportIdOffset] = kWrongReportId; break;
             case FaultKind::GarbageAnswer:
                 // A fixed pattern, so a test sees the same noise on every run.
@@ -335,7 +341,7 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         } else {
             for (HandleState* other : handles_) {
                 if (other->collection == Collection::Vendor && AliveLocked(*other)) {
-                    other->inputs.push_back({bytes, answerAt});
+                    other->inputs.push_back(input);
                 }
             }
             changed_.notify_all();
@@ -357,10 +363,10 @@ TransferStatus VirtualDevice::Read(HandleState& handle, std::span<std::uint8_t> 
         if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
         const auto now = Clock::now();
         if (!handle.inputs.empty() && handle.inputs.front().readyAt <= now) {
-            const PendingInput input = std::move(handle.inputs.front());
-            handle.inputs.pop_front();
-            bytesRead = std::min(buffer.size(), input.bytes.size());
+            const PendingInput& input = handle.inputs.front();
+            bytesRead = std::min(buffer.size(), input.size);
             std::copy_n(input.bytes.begin(), bytesRead, buffer.begin());
+            handle.inputs.pop_front();
             return TransferStatus::Ok;
         }
         // A lost request will never be answered: no point in waiting out the time limit.

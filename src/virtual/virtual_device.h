@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -44,6 +45,8 @@ struct Fault {
 };
 inline constexpr std::size_t kEveryPacket = 0;
 inline constexpr std::size_t kShortAnswerLength = 6;
+// The request record keeps the most recent requests only, so a long run does not grow it.
+inline constexpr std::size_t kRequestLogLimit = 8192;
 
 // One virtual peripheral: firmware, memory, the HID collections it exposes, plug state, latency
 // model, fault injection and a record of what it received. Any thread may call anything.
@@ -86,7 +89,8 @@ public:
     // collection).
     std::size_t RaiseConsumerEvent(std::uint16_t usage);
 
-    // Requests that reached the device (lost ones included, failed writes not), oldest first.
+    // Requests that reached the device (lost ones included, failed writes not), oldest first;
+    // at most the last kRequestLogLimit.
     std::vector<device::ReportPacket> Requests() const;
     std::size_t RequestCount(device::Command command) const;
     void ClearRequests();
@@ -106,7 +110,8 @@ public:
 
 private:
     struct PendingInput {
-        std::vector<std::uint8_t> bytes;
+        std::array<std::uint8_t, device::kReportSize> bytes{};
+        std::size_t size = 0;
         std::chrono::steady_clock::time_point readyAt;
     };
     struct HandleState {
@@ -147,7 +152,7 @@ private:
     std::vector<Fault> faults_;
     std::size_t packetCount_ = 0;
     std::size_t writeAttempts_ = 0;
-    std::vector<device::ReportPacket> requests_;
+    std::deque<device::ReportPacket> requests_;
     std::vector<HandleState*> handles_;
 
     std::mutex persistMutex_;  // keeps file writes in the order of their snapshots
