@@ -60,13 +60,27 @@ std::vector<MacroAction> ReadSteps(const std::string& path) {
     return steps;
 }
 
+namespace {
+
+void SetSteps(platform::IniDocument& doc, const std::vector<MacroAction>& steps) {
+    doc.Set(kActionCountSection, kCountKey, std::to_string(steps.size()));
+    for (std::size_t j = 0; j < steps.size(); ++j) {
+        doc.Set(kActionSection, std::to_string(j), formatAction(steps[j]));
+    }
+}
+
+}  // namespace
+
 bool WriteSteps(const std::string& path, const std::vector<MacroAction>& steps) {
     if (path.empty()) return false;
+    return platform::IniFile(path).Update([&](platform::IniDocument& doc) { SetSteps(doc, steps); });
+}
+
+bool ReplaceSteps(const std::string& path, const std::vector<MacroAction>& steps) {
+    if (path.empty()) return false;
     return platform::IniFile(path).Update([&](platform::IniDocument& doc) {
-        doc.Set(kActionCountSection, kCountKey, std::to_string(steps.size()));
-        for (std::size_t j = 0; j < steps.size(); ++j) {
-            doc.Set(kActionSection, std::to_string(j), formatAction(steps[j]));
-        }
+        doc = platform::IniDocument{};
+        SetSteps(doc, steps);
     });
 }
 

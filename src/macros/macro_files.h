@@ -44,5 +44,7 @@ int ReadStepCount(const std::string& path);
 std::vector<MacroAction> ReadSteps(const std::string& path);
 // Count and every step line, in one atomic write. Keys past the new count stay in the file.
 bool WriteSteps(const std::string& path, const std::vector<MacroAction>& steps);
+// The file replaced whole by one holding just these steps.
+bool ReplaceSteps(const std::string& path, const std::vector<MacroAction>& steps);
 
 }  // namespace corvane::macros

@@ -117,11 +117,12 @@ bool MacroList::RewriteIndex() const {
     // A fresh document replaces the whole file in one step: no window without an index.
     const platform::IniFile index = MacroIndexFile(kind_);
     if (index.path().empty()) return false;
-    platform::IniDocument doc;
-    doc.Set(kMacroCountSection, kCountKey, std::to_string(names_.size()));
-    if (kind_ == DeviceKind::Mouse) SetCursorSection(doc);
-    for (std::size_t j = 0; j < names_.size(); ++j) doc.Set(kMacroNameSection, Key(j), names_[j]);
-    return index.Update([&](platform::IniDocument& current) { current = doc; });
+    return index.Update([&](platform::IniDocument& doc) {
+        doc = platform::IniDocument{};
+        doc.Set(kMacroCountSection, kCountKey, std::to_string(names_.size()));
+        if (kind_ == DeviceKind::Mouse) SetCursorSection(doc);
+        for (std::size_t j = 0; j < names_.size(); ++j) doc.Set(kMacroNameSection, Key(j), names_[j]);
+    });
 }
 
 bool MacroList::Import(int number, const std::string& source) const {

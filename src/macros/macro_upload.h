@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "device/device_kind.h"
+#include "device/device_link.h"
+#include "profiles/profile_payload.h"
+
+namespace corvane::macros {
+
+// Shows a message box with a language text id; `number` fills the text's "%d" where it has one.
+using MessageHook = std::function<void(std::string_view id, int number)>;
+
+inline constexpr std::string_view kMessageTooManySteps = "message_text_16";
+
+// Sends all macros of the keyboard or mouse, as stored, to the device, then the current key
+// bank (so key entries and macro numbers agree), then saves the device's selected key profile
+// (mouse: device profile). 1 when it ran; 0 when the image does not fit the device's macro memory
+// ("message_text_16" with the number of steps to remove): then nothing is sent or saved.
+// Device results are not examined: a missing device still gets its profile saved.
+int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
+                 const profiles::SettingBlocks& blocks, const MessageHook& showMessage);
+
+// Sends the mouse's four cursor scripts. 1 when sent or nothing to send; 0, silently, when the
+// image is larger than the script memory.
+int UploadCursorScripts(device::DeviceLink& link);
+
+}  // namespace corvane::macros
