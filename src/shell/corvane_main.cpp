@@ -1,0 +1,194 @@
+// corvane: the program. Finds the real devices through hidraw, or runs against the built-in
+// virtual devices:
+//
+//   corvane [--virtual-devices[=DIR]] [--screenshots=DIR] [--lang=en|cn]
+//
+// DIR keeps the virtual devices' memory between runs. With --screenshots (the default when there
+// is no display) the window is rendered offscreen: once every device is connected and read, each
+// device page is written as a PNG into that folder and the program ends.
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "device/hid_backend.h"
+#include "platform/data_folders.h"
+#include "platform/debug_out.h"
+#include "platform/instance_socket.h"
+#include "shell/main_wnd.h"
+#include "shell/skin_window.h"
+#include "virtual/virtual_hid_bus.h"
+
+namespace {
+
+using namespace corvane;
+
+struct Options {
+    bool virtualDevices = false;
+    std::optional<std::filesystem::path> virtualMemory;
+    std::optional<std::filesystem::path> screenshots;
+    std::string language;
+};
+
+constexpr std::string_view kVirtualFlag = "--virtual-devices";
+constexpr std::string_view kScreenshotFlag = "--screenshots";
+constexpr std::string_view kLanguageFlag = "--lang";
+constexpr int kScreenshotPollMs = 50;
+constexpr int kScreenshotSettleMs = 300;
+constexpr int kScreenshotLimitMs = 30000;
+
+std::optional<std::string_view> FlagValue(std::string_view arg, std::string_view flag) {
+    if (arg == flag) return std::string_view{};
+    if (arg.size() > flag.size() && arg.substr(0, flag.size()) == flag && arg[flag.size()] == '=') {
+        return arg.substr(flag.size() + 1);
+    }
+    return std::nullopt;
+}
+
+bool ParseArguments(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (auto v = FlagValue(arg, kVirtualFlag)) {
+            options.virtualDevices = true;
+            if (!v->empty()) options.virtualMemory = std::filesystem::path(*v);
+        } else if (auto s = FlagValue(arg, kScreenshotFlag); s && !s->empty()) {
+            options.screenshots = std::filesystem::path(*s);
+        } else if (auto l = FlagValue(arg, kLanguageFlag); l && !l->empty()) {
+            options.language = *l;
+        } else {
+            std::fprintf(stderr,
+                         "usage: corvane [--virtual-devices[=DIR]] [--screenshots=DIR] [--lang=en|cn]\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HaveDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && std::string_view(platform) == "offscreen") return false;
+    return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+// Once every device is connected and shown, writes each device page and ends the program.
+class ScreenshotRun {
+public:
+    ScreenshotRun(shell::CMainWnd& main, shell::SkinWindow& window, std::filesystem::path folder)
+        : main_(main), window_(window), folder_(std::move(folder)) {
+        QObject::connect(&poll_, &QTimer::timeout, &window_, [this] { Poll(); });
+        poll_.start(kScreenshotPollMs);
+    }
+
+private:
+    void Poll() {
+        waitedMs_ += kScreenshotPollMs;
+        bool ready = true;
+        for (device::DeviceKind kind : device::kAllDeviceKinds) {
+            ready = ready && main_.Link(kind).IsConnected();
+        }
+        if (!ready && waitedMs_ < kScreenshotLimitMs) return;
+        poll_.stop();
+        if (!ready) std::fprintf(stderr, "corvane: not every device came up; writing what there is\n");
+        QTimer::singleShot(kScreenshotSettleMs, &window_, [this] { Write(); });
+    }
+
+    void Write() {
+        std::filesystem::create_directories(folder_);
+        window_.Show();
+        struct Shot {
+            const char* tab;
+            const char* file;
+        };
+        for (const Shot& shot : {Shot{"kb_tab", "corvane-keyboard.png"}, Shot{"ms_tab", "corvane-mouse.png"},
+                                 Shot{"mp_tab", "corvane-mousepad.png"}}) {
+            if (auto* tab = window_.FindOption(shot.tab)) tab->SetSelected(true, true);
+            QCoreApplication::processEvents();
+            const auto path = folder_ / shot.file;
+            if (window_.grab().save(QString::fromStdString(path.string()))) {
+                std::printf("corvane: wrote %s\n", path.c_str());
+            }
+        }
+        main_.Destroy();
+    }
+
+    shell::CMainWnd& main_;
+    shell::SkinWindow& window_;
+    std::filesystem::path folder_;
+    QTimer poll_;
+    int waitedMs_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseArguments(argc, argv, options)) return 2;
+    if (!HaveDisplay()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!options.screenshots) options.screenshots = std::filesystem::current_path() / "screenshots";
+    }
+
+    char text[64];
+    std::snprintf(text, sizeof text, "软件标示：%u", static_cast<unsigned>(shell::WindowMessage::Announce));
+    platform::debugOut(text);
+
+    // One instance per user: a second start hands over to the first and ends.
+    platform::InstanceServer instance;
+    const auto claim = instance.Claim(shell::kInstanceName);
+    if (claim == platform::InstanceClaim::AnotherRuns) {
+        platform::InstanceClient client;
+        if (client.Connect(shell::kInstanceName)) client.Request(shell::kRegisteredMessageName);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    app.setApplicationName("Corvane");
+    app.setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<virt::VirtualHidBus> virtualBus;
+    device::HidBackend* backend = &device::SystemHidBackend();
+    if (options.virtualDevices) {
+        virtualBus = std::make_unique<virt::VirtualHidBus>(options.virtualMemory);
+        backend = virtualBus.get();
+    }
+
+    std::string error;
+    auto window = shell::SkinWindow::Load(std::filesystem::path(platform::ProgramFolder()) / "skin",
+                                          "XML_MAIN", &error);
+    if (!window) {
+        std::fprintf(stderr, "corvane: the skin does not load: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.language.empty()) window->SetLanguage(options.language);
+
+    shell::CMainWnd main(*window, *backend);
+    if (claim == platform::InstanceClaim::First) {
+        instance.Serve([&main](std::string_view line) -> std::string {
+            if (line == shell::kRegisteredMessageName) {
+                main.PostMessage(shell::WindowMessage::Announce);
+                return "ok";
+            }
+            return "error: unknown command";
+        });
+    }
+    std::unique_ptr<ScreenshotRun> screenshots;
+    if (options.screenshots) {
+        screenshots = std::make_unique<ScreenshotRun>(main, *window, *options.screenshots);
+    }
+
+    window->Launch(/*show=*/false);
+    const int code = app.exec();
+    instance.Stop();
+    return code;
+}

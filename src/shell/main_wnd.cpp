@@ -1,0 +1,471 @@
+#include "shell/main_wnd.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "device/state_transfer.h"
+#include "platform/data_folders.h"
+#include "platform/debug_out.h"
+#include "platform/ini_file.h"
+#include "platform/tick.h"
+
+namespace corvane::shell {
+namespace {
+
+using device::DeviceKind;
+using workers::WorkerIndex;
+
+constexpr const char* kTrayToolTip = "Halden HX 500";
+constexpr const char* kRepaintDebugText = "1234567890";
+constexpr const char* kInitDebugText = "InitWindow";
+constexpr const char* kShutdownDebugText = "退出测试";
+constexpr ui::Colour kPaletteDefaultColour = 0xFF0199CB;
+constexpr const char* kPalettes[] = {"Pallet", "ms_deng_Color_Pallet", "mp_deng_Color_Pallet",
+                                     "kb_deng_Color_Pallet"};
+constexpr const char* kCaptionButtons[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn"};
+
+// main.ini: the window background chosen in the skin picker.
+constexpr const char* kMainIniName = "main.ini";
+constexpr const char* kSkinImageSection = "SKINIMAGE";
+constexpr const char* kSkinImageFlagsKey = "FLAGS";
+constexpr const char* kSkinImageKey = "IMAGE";
+constexpr int kSkinImageFromFile = 1;
+
+// Device tabs and the page of "tab_switch" each one shows.
+struct DeviceTab {
+    const char* name;
+    int page;
+};
+constexpr DeviceTab kDeviceTabs[] = {
+    {"kb_tab", 0}, {"ms_tab", 1}, {"mp_tab", 2}, {"ani_tab", 3}, {"split_tab", 4}};
+
+const char* TabName(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: return "kb_tab";
+        case DeviceKind::Mouse: return "ms_tab";
+        case DeviceKind::MousePad: return "mp_tab";
+    }
+    return "";
+}
+
+const char* SameModeName(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: return "kb_deng_same_mode";
+        case DeviceKind::Mouse: return "ms_deng_same_mode";
+        case DeviceKind::MousePad: return "mp_deng_same_mode";
+    }
+    return "";
+}
+
+// Workers whose bodies come with later work: they keep to their stop event and say goodbye.
+struct PendingWorker {
+    WorkerIndex index;
+    const char* exitText;
+};
+constexpr PendingWorker kPendingWorkers[] = {
+    {WorkerIndex::MouseConsumer, "鼠标同步线程设定测试退出"},
+    {WorkerIndex::KeyboardConsumer, "键盘同步线程设定退出"},
+    {WorkerIndex::KeyboardLighting, "键盘灯光线程设定退出"},
+    {WorkerIndex::MouseLighting, "鼠标灯光线程设定退出"},
+    {WorkerIndex::MousePadLighting, "鼠标垫灯光线程设定退出"},
+    {WorkerIndex::SyncLighting, "同步灯光线程设定退出"},
+    {WorkerIndex::KbDengProcess, "键盘灯光进程侦测线程设定退出"},
+    {WorkerIndex::KbKeyProcess, "键盘按键进程侦测线程设定退出"},
+    {WorkerIndex::MsDeviceProcess, "鼠标灯光进程侦测线程设定退出"},
+    {WorkerIndex::MsKeyProcess, "鼠标按键进程线程设定退出"},
+    {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
+};
+constexpr int kPendingWorkerPollMs = 100;
+
+QIcon TrayIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x18, 0x1B, 0x22));
+    painter.setPen(QPen(QColor(0x01, 0x99, 0xCB), 4));
+    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
+    painter.drawLine(QPointF(32, 12), QPointF(32, 30));
+    painter.drawEllipse(QRectF(18, 14, 28, 38));
+    return QIcon(pixmap);
+}
+
+ui::MessageBoxRequest Box(const char* textId, bool timed = false) {
+    ui::MessageBoxRequest request;
+    request.textId = textId;
+    request.buttons = ui::MessageButtons::Confirm;
+    request.timed = timed;
+    return request;
+}
+
+}  // namespace
+
+std::optional<std::string> QueryControlText(std::string_view language, std::string_view id) {
+    const bool english = ui::EqualsIgnoreCase(language, "en");
+    if (ui::EqualsIgnoreCase(id, "titletext")) return english ? "Duilib Demo v1.1" : "mouse";
+    if (ui::EqualsIgnoreCase(id, "hometext")) {
+        return english ? "{a}Home Page{/a}" : "{a}演示官网{/a}";
+    }
+    return std::nullopt;
+}
+
+CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptions options)
+    : workers_(std::make_unique<workers::WorkerSet>()),
+      window_(window),
+      backend_(backend),
+      options_(options) {
+    for (auto& link : links_) link = std::make_unique<device::DeviceLink>(backend_);
+    progressTimer_.setSingleShot(true);
+    repaintTimer_.setSingleShot(true);
+    flushTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&progressTimer_, &QTimer::timeout, this, [this] { OnTimer(TimerId::Progress); });
+    connect(&flushTimer_, &QTimer::timeout, this, [this] { OnTimer(TimerId::Flush); });
+    connect(&repaintTimer_, &QTimer::timeout, this, [this] { OnTimer(TimerId::Repaint); });
+
+    window_.SetTextQuery(QueryControlText);
+    window_.SetNotifySink(this);
+    platform::debugOut(kInitDebugText);
+    LookUpControls();
+    for (const char* name : kPalettes) {
+        if (auto* palette = window_.FindPalette(name)) palette->SetSelectedColour(kPaletteDefaultColour);
+    }
+    if (options_.showTray && QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon_ = std::make_unique<QSystemTrayIcon>(TrayIcon());
+        trayIcon_->setToolTip(QString::fromUtf8(kTrayToolTip));
+        connect(trayIcon_.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger) ShowFromTray();
+                });
+        trayIcon_->show();
+    }
+}
+
+CMainWnd::~CMainWnd() {
+    window_.SetNotifySink(nullptr);
+    if (!destroyed_) {
+        window_.RejectCalls();
+        workers_->Shutdown(options_.shutdownLimitMs);
+    }
+}
+
+void CMainWnd::LookUpControls() {
+    for (std::size_t i = 0; i < captionButtons_.size(); ++i) {
+        captionButtons_[i] = window_.Find(kCaptionButtons[i]);
+    }
+    auto prepare = [this](auto& controls, const char* prefix) {
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            controls[i] = window_.Find(std::string(prefix) + std::to_string(i));
+            if (controls[i]) {
+                controls[i]->SetOverlayEnabled(true);
+                controls[i]->SetOverlayAlpha(0);
+            }
+        }
+    };
+    prepare(msZoneControls_, "ms_dkey_");
+    prepare(mpZoneControls_, "mp_dkey_");
+    prepare(kbKeyControls_, "kb_dkey_");
+}
+
+bool CMainWnd::AnyConnected() const {
+    for (const auto& link : links_) {
+        if (link->IsConnected()) return true;
+    }
+    return false;
+}
+
+bool CMainWnd::TimerActive(TimerId id) const {
+    switch (id) {
+        case TimerId::Progress: return progressTimer_.isActive();
+        case TimerId::Flush: return flushTimer_.isActive();
+        case TimerId::Repaint: return repaintTimer_.isActive();
+    }
+    return false;
+}
+
+void CMainWnd::Notify(const ui::Notification& n) {
+    const std::string name = n.sender ? n.sender->Name() : std::string();
+    platform::debugOut(n.type + " " + name);
+    if (n.type == "windowinit") {
+        WindowInit();
+        return;
+    }
+    if (n.type == "click") {
+        if (ui::EqualsIgnoreCase(name, "closebtn")) {
+            Destroy();
+            return;
+        }
+        if (ui::EqualsIgnoreCase(name, "minbtn")) {
+            window_.Minimize();
+            return;
+        }
+        if (ui::EqualsIgnoreCase(name, "maxbtn")) {
+            window_.Maximize();
+            return;
+        }
+        if (ui::EqualsIgnoreCase(name, "restorebtn")) {
+            window_.Restore();
+            return;
+        }
+    }
+    if (n.type == "selectchanged") SelectDeviceTab(name);
+    if (hooks_.route) hooks_.route(n);
+}
+
+void CMainWnd::SelectDeviceTab(const std::string& name) {
+    for (const DeviceTab& tab : kDeviceTabs) {
+        if (!ui::EqualsIgnoreCase(name, tab.name)) continue;
+        if (auto* pages = window_.FindTab("tab_switch")) pages->SelectPage(tab.page);
+        return;
+    }
+}
+
+void CMainWnd::WindowInit() {
+    ApplySavedBackground();
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        if (hooks_.initDevicePages) hooks_.initDevicePages(kind);
+    }
+    for (DeviceKind kind : {DeviceKind::Mouse, DeviceKind::MousePad, DeviceKind::Keyboard}) {
+        Link(kind).SetIdentity(device::kVendorId, device::ProductIdOf(kind), device::kVendorUsage,
+                               device::kVendorUsagePage);
+    }
+    platform::SleepMs(options_.windowInitPauseMs);
+    window_.Hide();
+    StartWorkers();
+}
+
+void CMainWnd::ApplySavedBackground() {
+    const platform::IniFile mainIni(platform::DataFolderPath() + "/" + kMainIniName);
+    if (mainIni.ReadInt(kSkinImageSection, kSkinImageFlagsKey) != kSkinImageFromFile) return;
+    if (auto* root = window_.Find("root")) {
+        root->SetBkColour(0);
+        root->SetBkImage(mainIni.ReadString(kSkinImageSection, kSkinImageKey));
+    }
+}
+
+void CMainWnd::StartWorkers() {
+    const workers::DeviceLinks links{links_[0].get(), links_[1].get(), links_[2].get()};
+    auto startPresence = [&](DeviceKind kind) {
+        workers_->Start(static_cast<WorkerIndex>(device::KindIndex(kind)),
+                        [this, kind, links](workers::WorkerContext& ctx) {
+                            workers::RunPresenceWatcher(kind, links, backend_, *this, ctx,
+                                                        options_.presenceTiming);
+                        });
+    };
+    auto startPending = [&](const PendingWorker& worker) {
+        workers_->Start(worker.index, [text = worker.exitText](workers::WorkerContext& ctx) {
+            while (!ctx.StopRequested(kPendingWorkerPollMs)) {
+            }
+            platform::debugOut(text);
+        });
+    };
+    for (DeviceKind kind : device::kAllDeviceKinds) startPresence(kind);
+    for (const PendingWorker& worker : kPendingWorkers) {
+        if (worker.index <= WorkerIndex::SyncLighting) startPending(worker);
+    }
+    flushTimer_.start(kFlushPeriodMs);
+    for (const PendingWorker& worker : kPendingWorkers) {
+        if (worker.index > WorkerIndex::SyncLighting) startPending(worker);
+    }
+}
+
+void CMainWnd::PostMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
+    window_.Post([this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); });
+}
+
+bool CMainWnd::SendMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
+    return window_.Send([this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); });
+}
+
+void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
+    if (destroyed_) return;
+    switch (message) {
+        case WindowMessage::Announce: {
+            char text[96];
+            std::snprintf(text, sizeof text, "软件标示 %u，%" PRIx64 "d%" PRIx64 "d",
+                          static_cast<unsigned>(message), wParam, static_cast<std::uint64_t>(lParam));
+            platform::debugOut(text);
+            BringForward();
+            break;
+        }
+        case WindowMessage::LastDeviceRemoved:
+            if (auto* tab = window_.Find("ms_deng_Op_tab")) tab->SetFocus();
+            window_.ShowMessageBox(Box("message_text_20", /*timed=*/true));
+            window_.Hide();
+            break;
+        case WindowMessage::MousePadRead:
+            ReadDeviceState(DeviceKind::MousePad);
+            break;
+        case WindowMessage::ShowProgress:
+            if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(true);
+            break;
+        case WindowMessage::StartProgressTimer:
+            progressTimer_.start(kProgressHideMs);
+            break;
+        default:
+            // The device-event, hook and overlay messages arrive with their workers.
+            break;
+    }
+}
+
+void CMainWnd::OnTimer(TimerId id) {
+    switch (id) {
+        case TimerId::Progress:
+            progressTimer_.stop();
+            if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(false);
+            break;
+        case TimerId::Flush: {
+            const device::LightingTarget targets[] = {
+                {DeviceKind::Keyboard, Link(DeviceKind::Keyboard), State(DeviceKind::Keyboard),
+                 LightingPending(DeviceKind::Keyboard)},
+                {DeviceKind::Mouse, Link(DeviceKind::Mouse), State(DeviceKind::Mouse),
+                 LightingPending(DeviceKind::Mouse)},
+                {DeviceKind::MousePad, Link(DeviceKind::MousePad), State(DeviceKind::MousePad),
+                 LightingPending(DeviceKind::MousePad)},
+            };
+            device::FlushLighting(targets);
+            break;
+        }
+        case TimerId::Repaint:
+            window_.NeedUpdate();
+            repaintTimer_.stop();
+            platform::debugOut(kRepaintDebugText);
+            break;
+    }
+}
+
+void CMainWnd::BringForward() {
+    if (AnyConnected()) {
+        window_.Show();
+        window_.Restore();
+        window_.BringToFront();
+        return;
+    }
+    window_.Hide();
+    if (announceBoxOpen_) return;
+    announceBoxOpen_ = true;
+    window_.ShowMessageBox(Box("message_text_1"));
+    announceBoxOpen_ = false;
+}
+
+void CMainWnd::ShowFromTray() {
+    if (destroyed_) return;
+    if (AnyConnected()) {
+        window_.Show();
+        window_.Restore();
+        window_.BringToFront();
+        window_.NeedUpdate();
+        repaintTimer_.start(kTrayRepaintMs);
+        return;
+    }
+    window_.Hide();
+    if (trayBoxOpen_) return;
+    trayBoxOpen_ = true;
+    window_.ShowMessageBox(Box("message_text_1"));
+    trayBoxOpen_ = false;
+}
+
+void CMainWnd::Destroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    trayIcon_.reset();
+    platform::debugOut(kShutdownDebugText);
+    window_.Hide();
+    flushTimer_.stop();
+    repaintTimer_.stop();
+    progressTimer_.stop();
+    // A worker waiting for the UI thread must not hold up the wait for the workers.
+    window_.RejectCalls();
+    workers_->Shutdown(options_.shutdownLimitMs);
+    QCoreApplication::quit();
+}
+
+// --- what the presence watchers ask for, queued to the UI thread in their order ---
+
+void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
+    window_.Post([this, kind, visible] {
+        if (auto* tab = window_.Find(TabName(kind))) {
+            tab->SetVisible(visible);
+            if (visible && kind == DeviceKind::MousePad) tab->NeedUpdate();
+        }
+    });
+}
+
+void CMainWnd::SelectTab(DeviceKind kind, bool focus) {
+    window_.Post([this, kind, focus] {
+        if (auto* tab = window_.FindOption(TabName(kind))) {
+            tab->SetSelected(true, /*notify=*/true);
+            if (focus) tab->SetFocus();
+        }
+    });
+}
+
+void CMainWnd::ShowSameMode(DeviceKind kind, bool visible) {
+    window_.Post([this, kind, visible] {
+        if (auto* control = window_.Find(SameModeName(kind))) {
+            if (control->IsVisible() != visible) control->SetVisible(visible);
+        }
+    });
+}
+
+void CMainWnd::ReadDeviceState(DeviceKind kind) {
+    auto post = [this](std::function<void()> step) {
+        return [this, step = std::move(step)] { window_.Post(step); };
+    };
+    device::StateTransferHooks transferHooks;
+    transferHooks.showBankSizeRefused = post([this] { window_.ShowMessageBox(Box("message_text_11")); });
+    transferHooks.refreshPages = post([this, kind] {
+        if (hooks_.refreshPages) hooks_.refreshPages(kind);
+    });
+    transferHooks.takeRestoreFlag = [this] { return keyboardRestore_.exchange(false); };
+    transferHooks.overwriteKeyboardProfiles = post([this] {
+        if (hooks_.overwriteKeyboardProfiles) hooks_.overwriteKeyboardProfiles();
+    });
+    transferHooks.saveKeyboardState = post([this] {
+        if (hooks_.saveKeyboardState) hooks_.saveKeyboardState();
+    });
+    transferHooks.refreshCustomColours = post([this] {
+        if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+    });
+    device::ReadDeviceState(kind, Link(kind), State(kind), transferHooks);
+}
+
+void CMainWnd::LoadSavedDeviceProfile() {
+    if (hooks_.loadSavedDeviceProfile) hooks_.loadSavedDeviceProfile();
+}
+
+void CMainWnd::ReadCursorScripts() {
+    if (hooks_.readCursorScripts) hooks_.readCursorScripts();
+}
+
+void CMainWnd::SelectSavedProfiles(DeviceKind kind) {
+    window_.Post([this, kind] {
+        if (hooks_.selectSavedProfiles) hooks_.selectSavedProfiles(kind);
+    });
+}
+
+void CMainWnd::RefreshPages(DeviceKind kind) {
+    window_.Post([this, kind] {
+        if (hooks_.refreshPages) hooks_.refreshPages(kind);
+    });
+}
+
+void CMainWnd::StartRepaintTimer(int ms) {
+    window_.Post([this, ms] { repaintTimer_.start(ms); });
+}
+
+void CMainWnd::Announce() { PostMessage(WindowMessage::Announce); }
+
+void CMainWnd::LastDeviceRemoved() { PostMessage(WindowMessage::LastDeviceRemoved); }
+
+void CMainWnd::HideWindow() {
+    window_.Post([this] { window_.Hide(); });
+}
+
+}  // namespace corvane::shell

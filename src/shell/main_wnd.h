@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "device/device_images.h"
+#include "device/device_kind.h"
+#include "device/device_link.h"
+#include "shell/window_messages.h"
+#include "ui/window.h"
+#include "workers/presence_watcher.h"
+#include "workers/worker_set.h"
+
+class QSystemTrayIcon;
+
+namespace corvane::shell {
+
+// What later pages plug into the main window. Each hook says on which thread it runs; an empty
+// hook does nothing.
+struct PageHooks {
+    // UI thread, at "windowinit": macro, key-function and profile lists of one device.
+    std::function<void(device::DeviceKind)> initDevicePages;
+    // UI thread: every notification that is not the window's own (the routing tables).
+    std::function<void(const ui::Notification&)> route;
+    // UI thread, queued by a presence watcher: select the saved profiles of the kind's families
+    // as if the user picked them.
+    std::function<void(device::DeviceKind)> selectSavedProfiles;
+    // UI thread: bring the device's pages up to date with the images.
+    std::function<void(device::DeviceKind)> refreshPages;
+    // Watcher thread, before the mouse's state is read: load the saved mouse device profile.
+    std::function<void()> loadSavedDeviceProfile;
+    // Watcher thread, after the mouse's state is read: read its cursor scripts.
+    std::function<void()> readCursorScripts;
+    // UI thread, after a keyboard read: save its state into the selected profiles, or after a
+    // restore overwrite its lighting profiles.
+    std::function<void()> saveKeyboardState;
+    std::function<void()> overwriteKeyboardProfiles;
+    std::function<void()> refreshCustomColours;
+};
+
+// Where the program runs: the HID backend (hidraw or the virtual devices) and timings that tests
+// shorten.
+struct MainWndOptions {
+    workers::PresenceTiming presenceTiming;
+    int windowInitPauseMs = kWindowInitPauseMs;
+    int shutdownLimitMs = kShutdownLimitMs;
+    bool showTray = true;
+};
+
+// The main window's behaviour: start-up at "windowinit", the messages and timers it handles,
+// the device presence it shows, and the orderly shutdown. It owns the three device links and
+// their images; the window itself (built from the skin) is given to it.
+class CMainWnd : public QObject, public ui::NotifySink, private workers::PresenceHost {
+public:
+    CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptions options = {});
+    ~CMainWnd() override;
+    CMainWnd(const CMainWnd&) = delete;
+    CMainWnd& operator=(const CMainWnd&) = delete;
+
+    void SetPageHooks(PageHooks hooks) { hooks_ = std::move(hooks); }
+
+    // ui::NotifySink
+    void Notify(const ui::Notification& notification) override;
+
+    // Queues a message for the UI thread (safe from any thread).
+    void PostMessage(WindowMessage message, std::uint64_t wParam = 0, std::int64_t lParam = 0);
+    // Runs the message's handler on the UI thread and waits for it; false during shutdown.
+    bool SendMessage(WindowMessage message, std::uint64_t wParam = 0, std::int64_t lParam = 0);
+    void HandleMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam);
+    void OnTimer(TimerId id);
+
+    // The close path: hides, stops the workers within the limit, then quits the event loop.
+    void Destroy();
+    bool Destroyed() const { return destroyed_; }
+
+    // The left click on the tray icon.
+    void ShowFromTray();
+
+    device::DeviceLink& Link(device::DeviceKind kind) { return *links_[device::KindIndex(kind)]; }
+    device::DeviceState& State(device::DeviceKind kind) { return states_[device::KindIndex(kind)]; }
+    std::atomic<bool>& LightingPending(device::DeviceKind kind) {
+        return lightingPending_[device::KindIndex(kind)];
+    }
+    bool AnyConnected() const;
+    ui::Window& Window() { return window_; }
+    bool TimerActive(TimerId id) const;
+    // The keyboard's restore notification sets it; its next full read consumes it.
+    std::atomic<bool>& KeyboardRestoreFlag() { return keyboardRestore_; }
+
+private:
+    void WindowInit();
+    void ApplySavedBackground();
+    void LookUpControls();
+    void StartWorkers();
+    void BringForward();
+    void SelectDeviceTab(const std::string& name);
+
+    // workers::PresenceHost, called from the presence watchers.
+    void ShowTab(device::DeviceKind kind, bool visible) override;
+    void SelectTab(device::DeviceKind kind, bool focus) override;
+    void ShowSameMode(device::DeviceKind kind, bool visible) override;
+    void ReadDeviceState(device::DeviceKind kind) override;
+    void LoadSavedDeviceProfile() override;
+    void ReadCursorScripts() override;
+    void SelectSavedProfiles(device::DeviceKind kind) override;
+    void RefreshPages(device::DeviceKind kind) override;
+    void StartRepaintTimer(int ms) override;
+    void Announce() override;
+    void LastDeviceRemoved() override;
+    void HideWindow() override;
+
+    // Members in the order the window owns them; destroyed in reverse.
+    std::unique_ptr<workers::WorkerSet> workers_;
+    std::array<ui::Control*, 20> msZoneControls_{};
+    std::array<ui::Control*, 15> mpZoneControls_{};
+    std::array<ui::Control*, device::kKeyboardKeyCount> kbKeyControls_{};
+    std::array<ui::Control*, 5> captionButtons_{};
+    std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    std::array<std::unique_ptr<device::DeviceLink>, 3> links_;
+    std::array<device::DeviceState, 3> states_;
+    std::array<std::atomic<bool>, 3> lightingPending_{};
+
+    ui::Window& window_;
+    device::HidBackend& backend_;
+    MainWndOptions options_;
+    PageHooks hooks_;
+    std::atomic<bool> keyboardRestore_{false};
+    QTimer progressTimer_;
+    QTimer flushTimer_;
+    QTimer repaintTimer_;
+    bool announceBoxOpen_ = false;
+    bool trayBoxOpen_ = false;
+    bool destroyed_ = false;
+};
+
+// The text the window's text query answers for its two ids, by language.
+std::optional<std::string> QueryControlText(std::string_view language, std::string_view id);
+
+}  // namespace corvane::shell

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace corvane::ui {
+
+// A user action or a programmatic change that the window reports to its owner. Types:
+// "click", "selectchanged", "itemselect", "itemclick", "valuechanged", "movevaluechanged",
+// "textchanged", "colorchanged", "msenter", "msleave", "windowinit", "setfocus", "killfocus",
+// "return".
+struct Notification {
+    std::string type;
+    Control* sender = nullptr;
+    // itemselect: the new index; itemclick: the row's index; valuechanged/movevaluechanged:
+    // the value; colorchanged: the colour. 0 otherwise.
+    std::int64_t param = 0;
+};
+
+class NotifySink {
+public:
+    virtual ~NotifySink() = default;
+    virtual void Notify(const Notification& notification) = 0;
+};
+
+enum class MessageButtons { Confirm, ConfirmCancel };
+
+// A message box: title and text are language-file ids (an empty id keeps the box's own text).
+// A timed box closes itself with result 0 after half a second.
+struct MessageBoxRequest {
+    std::string titleId;
+    std::string textId;
+    MessageButtons buttons = MessageButtons::ConfirmCancel;
+    bool timed = false;
+    // False: textId is shown as it stands rather than looked up.
+    bool textIsId = true;
+};
+inline constexpr int kMessageConfirmed = 1;
+inline constexpr int kMessageDismissed = 0;
+using MessageBoxResponder = std::function<int(const MessageBoxRequest&)>;
+
+enum class FileDialogMode { Open, Save };
+
+// filter is the pattern list as "description|patterns|description|patterns||"
+// (see ParseFileFilter); defaultExtension is added to a saved name that has none.
+struct FileDialogRequest {
+    FileDialogMode mode = FileDialogMode::Open;
+    std::string filter;
+    std::string defaultName;
+    std::string defaultExtension;
+};
+using FileDialogResponder = std::function<std::optional<std::string>(const FileDialogRequest&)>;
+
+// Falls back to this for ids the language file lacks: (language id, text id) -> text.
+using TextQuery = std::function<std::optional<std::string>(std::string_view, std::string_view)>;
+
+// A window built from a skin layout. Everything except Post and Send is for the UI thread.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // The first control with the name in tree order, ignoring case; nullptr when the skin lacks it.
+    virtual Control* Find(std::string_view name) const = 0;
+    // Every control of the window in tree order (rows, combo items and page content included).
+    virtual std::vector<Control*> Controls() const = 0;
+
+    // Typed finders: nullptr when the name is missing or the control is of another kind.
+    Option* FindOption(std::string_view name) const;  // Option or CheckBox
+    ItemList* FindCombo(std::string_view name) const;
+    ItemList* FindList(std::string_view name) const;
+    TabLayout* FindTab(std::string_view name) const;
+    Slider* FindSlider(std::string_view name) const;  // Slider, Progress or CircleProgress
+    ColourPalette* FindPalette(std::string_view name) const;
+    Edit* FindEdit(std::string_view name) const;
+    Chart* FindChart(std::string_view name) const;
+    // The control when it is of that kind, else nullptr.
+    Control* FindOfKind(std::string_view name, ControlKind kind) const;
+
+    // Where notifications go; nullptr stops them. The sink is not owned.
+    virtual void SetNotifySink(NotifySink* sink) = 0;
+
+    // Language: the ids the skin's resource list gives ("en", "cn"). Switching re-resolves the
+    // text of every control whose text is an id. False for a language the skin does not have.
+    virtual bool SetLanguage(std::string_view languageId) = 0;
+    virtual std::string Language() const = 0;
+    // The wording of a text id in the current language (the text query's answer or the id
+    // itself when there is none).
+    virtual std::string LanguageText(std::string_view textId) const = 0;
+    virtual void SetTextQuery(TextQuery query) = 0;
+
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool IsShown() const = 0;
+    virtual void Minimize() = 0;
+    virtual void Maximize() = 0;
+    virtual void Restore() = 0;
+    virtual void BringToFront() = 0;
+    virtual void Close() = 0;
+    // Scales the window's layout: 96 is 100 %.
+    virtual void SetDpi(int dpi) = 0;
+    // Lays out and repaints the whole window.
+    virtual void NeedUpdate() = 0;
+
+    // Runs fn on the UI thread later, in order with other posted work. Safe from any thread.
+    virtual void Post(std::function<void()> fn) = 0;
+    // Runs fn on the UI thread and waits for it; on the UI thread it runs at once. False when fn
+    // did not run because the window stopped taking calls (see RejectCalls).
+    virtual bool Send(std::function<void()> fn) = 0;
+    // From now on Send returns false without running, and senders waiting for a closure that has
+    // not started are released. Used before the UI thread waits for worker threads.
+    virtual void RejectCalls() = 0;
+
+    // Modal message box; returns kMessageConfirmed or kMessageDismissed.
+    virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
+    virtual void SetMessageBoxResponder(MessageBoxResponder responder) = 0;
+    // File dialog; none when the user cancels.
+    virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) = 0;
+    virtual void SetFileDialogResponder(FileDialogResponder responder) = 0;
+};
+
+// Case-insensitive (ASCII) equality of control names and ids.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+std::string ToLower(std::string_view text);
+
+}  // namespace corvane::ui
