@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "lighting/custom_colours.h"
@@ -339,6 +340,43 @@ TEST(EffectFrames, MouseBreathingChangesListAfterEachCycle) {
     EXPECT_EQ(state.phase, 0);
     EXPECT_EQ(state.listIndex, 1);
     EXPECT_EQ(last.overlays[6].colour, PackOverlayColour(MouseColourLists[1][6]));
+}
+
+}  // namespace
+}  // namespace corvane::lighting
+
+namespace corvane::lighting {
+namespace {
+
+// The pages, the mouse's event watcher and the keyboard thread reach the pad thread's effect
+// state only through the signals; run them together so a race shows under the thread sanitizer.
+TEST(EffectFrames, SignalsAreSafeAcrossThreads) {
+    EffectSignals signals;
+    constexpr int kFrames = 400;
+    std::thread pad([&] {
+        PadEffectState state;
+        for (int i = 0; i < kFrames; ++i) {
+            PadFrame(Record(i % 2 ? 5 : 8, kWhite, 1, true), state, signals, static_cast<std::uint64_t>(i) * 10);
+        }
+    });
+    std::thread mouse([&] {
+        MouseEffectState state;
+        for (int i = 0; i < kFrames; ++i) MouseFrame(Record(5, kWhite, 0, true), state, signals);
+    });
+    for (int i = 0; i < kFrames; ++i) {
+        signals.RaiseFlash();
+        signals.AdvanceRippleHue(1);
+        if (i % 50 == 0) {
+            signals.RequestPadModeReset(5);
+            signals.RequestMouseRippleReset(5, static_cast<std::uint8_t>(i % 2));
+        }
+    }
+    pad.join();
+    mouse.join();
+    PadEffectState after;
+    signals.RequestPadModeReset(3);
+    signals.ApplyPending(after);
+    EXPECT_FALSE(signals.TakeFlash());
 }
 
 }  // namespace
