@@ -64,9 +64,19 @@ VirtualDevice::VirtualDevice(device::DeviceKind kind, unsigned instance,
     : kind_(kind),
       instance_(instance),
       folder_(memoryFolder ? std::optional(DeviceFolder(*memoryFolder, kind)) : std::nullopt),
-      firmware_(kind, folder_ ? LoadDeviceMemory(kind, *folder_) : FactoryMemory(kind)) {}
+      firmware_(kind, folder_ ? LoadDeviceMemory(kind, *folder_) : FactoryMemory(kind)) {
+    if (folder_) {
+        writer_ = std::make_unique<AreaWriter>(*folder_, [this](MemoryArea area) {
+            std::lock_guard guard(mutex_);
+            return firmware_.Memory().Area(area);
+        });
+    }
+}
 
-VirtualDevice::~VirtualDevice() { Persist(); }
+VirtualDevice::~VirtualDevice() {
+    Persist();
+    writer_.reset();
+}
 
 bool VirtualDevice::HasCollection(Collection collection) const {
     return collection == Collection::Vendor || kind_ != device::DeviceKind::MousePad;
@@ -217,7 +227,7 @@ void VirtualDevice::RestoreFactory() {
         firmware_.RestoreFactory();
         areas = firmware_.TakeAreasToPersist();
     }
-    PersistAreas(areas);
+    QueueWrite(areas);
 }
 
 bool VirtualDevice::InSettingMode() const {
@@ -231,21 +241,16 @@ void VirtualDevice::Persist() {
         std::lock_guard guard(mutex_);
         areas = firmware_.TakeDirtyAreas();
     }
-    PersistAreas(areas);
+    QueueWrite(areas);
+    WaitForWrites();
 }
 
-void VirtualDevice::PersistAreas(AreaMask areas) {
-    if (!folder_ || areas == 0) return;
-    std::lock_guard order(persistMutex_);
-    for (MemoryArea area : kPersistentAreas) {
-        if ((areas & MaskOf(area)) == 0) continue;
-        std::vector<std::uint8_t> bytes;
-        {
-            std::lock_guard guard(mutex_);
-            bytes = firmware_.Memory().Area(area);
-        }
-        if (!bytes.empty()) StoreArea(*folder_, area, bytes);
-    }
+void VirtualDevice::WaitForWrites() {
+    if (writer_) writer_->Flush();
+}
+
+void VirtualDevice::QueueWrite(AreaMask areas) {
+    if (writer_) writer_->Queue(areas);
 }
 
 std::unique_ptr<device::HidDevice> VirtualDevice::Open(Collection collection,
@@ -347,7 +352,7 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
             changed_.notify_all();
         }
     }
-    PersistAreas(persist);
+    QueueWrite(persist);
     return TransferStatus::Ok;
 }
 

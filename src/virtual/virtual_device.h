@@ -17,6 +17,7 @@
 #include "device/device_kind.h"
 #include "device/hid_backend.h"
 #include "device/report_packet.h"
+#include "virtual/area_writer.h"
 #include "virtual/device_memory.h"
 #include "virtual/firmware.h"
 
@@ -101,8 +102,10 @@ public:
     bool SetMemory(MemoryArea area, std::size_t offset, std::span<const std::uint8_t> bytes);
     void RestoreFactory();
     bool InSettingMode() const;
-    // Writes every changed area to the memory folder now (no-op without one).
+    // Writes every changed area to the memory folder and waits for it (no-op without one).
     void Persist();
+    // Waits until the areas already due to be written are on disk.
+    void WaitForWrites();
 
     // Backend side: null while unplugged or for a collection the device does not have.
     std::unique_ptr<device::HidDevice> Open(Collection collection,
@@ -137,7 +140,7 @@ private:
     bool AliveLocked(const HandleState& handle) const;
     void UnplugLocked();
     std::optional<FaultKind> FaultAtLocked(std::size_t packet) const;
-    void PersistAreas(AreaMask areas);
+    void QueueWrite(AreaMask areas);
 
     const device::DeviceKind kind_;
     const unsigned instance_;
@@ -155,7 +158,8 @@ private:
     std::deque<device::ReportPacket> requests_;
     std::vector<HandleState*> handles_;
 
-    std::mutex persistMutex_;  // keeps file writes in the order of their snapshots
+    // Present with a memory folder; declared last so it stops before the memory it reads.
+    std::unique_ptr<AreaWriter> writer_;
 };
 
 }  // namespace corvane::virt

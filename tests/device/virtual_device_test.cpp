@@ -69,23 +69,16 @@ TEST(VirtualDeviceTest, BusListsPlugsAndUnplugsDevices) {
     EXPECT_TRUE(bus.StillPresent(bus.Mouse().Path(Collection::Vendor)));
 }
 
-TEST(VirtualDeviceTest, UnplugWakesAPendingReadWithGone) {
+TEST(VirtualDeviceTest, UnplugAndCloseEndPendingReadsAtOnce) {
     VirtualHidBus bus;
     auto handle = bus.Open(bus.Keyboard().Path(Collection::Consumer), {true, false, true, false});
     ASSERT_NE(handle, nullptr);
     std::array<std::uint8_t, 3> report{};
     std::size_t got = 0;
     device::TransferStatus status = device::TransferStatus::Ok;
+    const auto start = std::chrono::steady_clock::now();
+    // Whether the read is already waiting or not, the unplug ends it with Gone.
     std::thread reader([&] { status = handle->Read(report, 10000, got); });
-    // Unplug only once the reader is really waiting (a write is refused on this collection,
-    // so the reader is the only transfer).
-    while (bus.Keyboard().RaiseConsumerEvent(0) == 0) std::this_thread::yield();
-    reader.join();  // took the queued event
-    reader = std::thread([&] {
-        std::array<std::uint8_t, 3> drain{};
-        handle->Read(drain, 10000, got);  // the release of that event
-        status = handle->Read(report, 10000, got);
-    });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     bus.Keyboard().Unplug();
     reader.join();
@@ -93,6 +86,21 @@ TEST(VirtualDeviceTest, UnplugWakesAPendingReadWithGone) {
     // Plugged in again, the old handle stays dead.
     bus.Keyboard().Plug();
     EXPECT_EQ(handle->Read(report, 0, got), device::TransferStatus::Gone);
+
+    // Closing the channel from another thread ends a consumer read as well.
+    device::HidChannel channel(bus);
+    ASSERT_TRUE(channel.OpenDevice(bus.Keyboard().Path(Collection::Consumer), true, false, true, false));
+    int result = 1;
+    std::thread listener([&] {
+        std::array<std::uint8_t, 3> local{};
+        std::size_t count = 0;
+        result = channel.ReadReport(local.size(), local.data(), 10000, count);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    channel.CloseDevice();
+    listener.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(VirtualDeviceTest, ConsumerEventsArriveAsUsagesOnTheConsumerChannel) {
@@ -159,6 +167,7 @@ TEST(VirtualDeviceTest, MemorySurvivesARestartInItsFolder) {
         ASSERT_EQ(link.WriteMacroData(macro), device::kSuccess);
         ASSERT_EQ(link.ExitSettingMode(), device::kSuccess);
         // Written when the settings changed, not only at shutdown.
+        bus.Mouse().WaitForWrites();
         EXPECT_TRUE(std::filesystem::exists(folder.path() / "mouse" / "macros.bin"));
         EXPECT_TRUE(std::filesystem::exists(folder.path() / "mouse" / "keys.bin"));
     }
