@@ -49,10 +49,14 @@ bool Fail(std::string* error, const std::string& text) {
 
 std::optional<XmlNode> Parse(QXmlStreamReader& xml, const std::string& label, std::string* error) {
     std::vector<XmlNode> stack;
+    std::vector<QString> content;  // character data of each open element
     std::optional<XmlNode> root;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
+        if (token == QXmlStreamReader::Characters && !content.empty()) {
+            content.back() += xml.text();
+        } else if (token == QXmlStreamReader::StartElement) {
+            content.emplace_back();
             XmlNode node;
             node.tag = ToStdString(xml.name().toString());
             node.file = label;
@@ -64,6 +68,10 @@ std::optional<XmlNode> Parse(QXmlStreamReader& xml, const std::string& label, st
         } else if (token == QXmlStreamReader::EndElement) {
             XmlNode done = std::move(stack.back());
             stack.pop_back();
+            // Text written as the element's content stands for its text attribute.
+            const QString text = content.back().trimmed();
+            content.pop_back();
+            if (!text.isEmpty() && !done.Find("text")) done.attributes.push_back({"text", ToStdString(text)});
             if (stack.empty()) root = std::move(done);
             else stack.back().children.push_back(std::move(done));
         }

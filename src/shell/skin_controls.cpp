@@ -510,6 +510,8 @@ void PaletteWidget::mouseReleaseEvent(QMouseEvent* event) {
 EditWidget::EditWidget(SkinContext& context)
     : SkinWidget(ui::ControlKind::Edit, context), edit_(new QLineEdit(this)) {
     edit_->setFrame(false);
+    // Only a click or the program focuses an edit; a window never opens with a caret blinking.
+    edit_->setFocusPolicy(Qt::ClickFocus);
     edit_->installEventFilter(this);
     QObject::connect(edit_, &QLineEdit::textEdited, this, [this] { Context().Notify("textchanged", this); });
     QObject::connect(edit_, &QLineEdit::returnPressed, this, [this] { Context().Notify("return", this); });

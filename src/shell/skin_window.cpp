@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -334,12 +335,14 @@ void SkinWindow::resizeEvent(QResizeEvent* event) {
         root_->setGeometry(rect());
         root_->LayoutContent();
     }
-    if (settings_.roundCorner > 0 && !isMaximized()) {
+    // Offscreen rendering has no window shapes; screenshots keep square corners.
+    const bool shapes = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (shapes && settings_.roundCorner > 0 && !isMaximized()) {
         const qreal radius = context_->Px(settings_.roundCorner);
         QPainterPath path;
         path.addRoundedRect(QRectF(rect()), radius, radius);
         setMask(QRegion(path.toFillPolygon().toPolygon()));
-    } else {
+    } else if (shapes) {
         clearMask();
     }
 }
