@@ -30,6 +30,12 @@ const std::array<int, device::kKeyboardKeyCount> LedKeyMap = {
 };
 // clang-format on
 
+Rgb ShownKeyboardColour(const device::ActiveLightingImage& keyboard, const CustomColourStateImage& state,
+                        const ColourPalette& palette) {
+    if (Mode(keyboard) == kPerKeyColourMode) return PenColour(state);
+    return palette.Colour(ColourIndex(keyboard));
+}
+
 Rgb KeyColour(const KeyColourTableImage& table, std::size_t set, std::size_t position) {
     if (!ValidSet(set) || position >= kLedPositionCount) return kBlack;
     const std::size_t at = At(set, position);

@@ -6,6 +6,7 @@
 
 #include "device/device_images.h"
 #include "lighting/colour.h"
+#include "lighting/lighting_records.h"
 
 namespace corvane::lighting {
 
@@ -25,6 +26,11 @@ constexpr std::uint8_t SetIndex(const CustomColourStateImage& s) { return s[kSet
 constexpr Rgb PenColour(const CustomColourStateImage& s) {
     return Rgb{s[kPenOffset], s[kPenOffset + 1], s[kPenOffset + 2]};
 }
+
+// The colour the keyboard page shows as current: the pen in the per-key mode, otherwise the
+// palette entry of the current colour button.
+Rgb ShownKeyboardColour(const device::ActiveLightingImage& keyboard, const CustomColourStateImage& state,
+                        const ColourPalette& palette);
 
 // Colour of LED position p in set k (black for a position or set outside the table).
 Rgb KeyColour(const KeyColourTableImage& table, std::size_t set, std::size_t position);

@@ -85,6 +85,11 @@ void SetUserColour(ActiveLightingImage& keyboard, std::size_t index, Rgb colour)
     keyboard[at + 2] = colour.blue;
 }
 
+void ApplyKeyboardColour(ActiveLightingImage& keyboard, Rgb colour, bool store) {
+    if (store) StoreColour(keyboard, colour);
+    SetUserColour(keyboard, ColourIndex(keyboard), colour);
+}
+
 ColourEditValue ReadColourEdit(DeviceKind kind, std::string_view text) {
     std::size_t at = 0;
     while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;

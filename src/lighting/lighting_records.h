@@ -83,6 +83,10 @@ void SetColourIndex(ActiveLightingImage& keyboard, std::size_t index);
 Rgb UserColour(const ActiveLightingImage& keyboard, std::size_t index);
 void SetUserColour(ActiveLightingImage& keyboard, std::size_t index, Rgb colour);
 
+// A colour applied on the keyboard page outside the per-key mode: stored as the current colour
+// when `store` is set, and always kept as the user colour of the current colour button.
+void ApplyKeyboardColour(ActiveLightingImage& keyboard, Rgb colour, bool store);
+
 // A colour edit (R, G or B) as typed: its value (above 255 becomes 255, negatives 0) and the text
 // the edit shows afterwards when it has to be rewritten (keyboard edits also normalise empty text
 // and leading zeros).

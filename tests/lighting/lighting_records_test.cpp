@@ -143,6 +143,25 @@ TEST(LightingRecords, ModeTable) {
     EXPECT_FALSE(IsSoftwareMode(DeviceKind::MousePad, 9));
 }
 
+TEST(LightingRecords, CurrentKeyboardColour) {
+    ActiveLightingImage keyboard{};
+    SetColourIndex(keyboard, 2);
+    keyboard[kSevenColourOffset] = 1;
+    ApplyKeyboardColour(keyboard, Rgb{1, 2, 3}, false);
+    EXPECT_EQ(ColourOf(keyboard), kBlack);
+    EXPECT_EQ(UserColour(keyboard, 2), (Rgb{1, 2, 3}));
+    ApplyKeyboardColour(keyboard, Rgb{4, 5, 6}, true);
+    EXPECT_EQ(ColourOf(keyboard), (Rgb{4, 5, 6}));
+    EXPECT_FALSE(SevenColour(keyboard));
+
+    ColourPalette palette;
+    CustomColourStateImage state{};
+    SetPenColour(state, Rgb{9, 9, 9});
+    EXPECT_EQ(ShownKeyboardColour(keyboard, state, palette), (Rgb{255, 255, 0}));
+    SetMode(keyboard, kPerKeyColourMode);
+    EXPECT_EQ(ShownKeyboardColour(keyboard, state, palette), (Rgb{9, 9, 9}));
+}
+
 TEST(CustomColours, PaintFillAndClear) {
     CustomColourStateImage state{};
     KeyColourTableImage table{};
