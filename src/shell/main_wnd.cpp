@@ -235,6 +235,10 @@ void CMainWnd::WindowInit() {
         Link(kind).SetIdentity(device::kVendorId, device::ProductIdOf(kind), device::kVendorUsage,
                                device::kVendorUsagePage);
     }
+    // A device's tab shows only while that device is connected.
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        if (auto* tab = window_.Find(TabName(kind))) tab->SetVisible(false);
+    }
     platform::SleepMs(options_.windowInitPauseMs);
     window_.Hide();
     StartWorkers();

@@ -1,0 +1,274 @@
+// The main window on the real skin and the virtual devices: start-up, hand-over, presence,
+// message boxes and shutdown.
+
+#include "shell/main_wnd.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/debug_out.h"
+#include "platform/instance_socket.h"
+#include "qt_fixture.h"
+#include "shell/skin_window.h"
+#include "virtual/virtual_hid_bus.h"
+
+namespace corvane::shell {
+namespace {
+
+using device::DeviceKind;
+
+std::filesystem::path BinFolder() {
+    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+}
+
+// Runs the event loop until pred holds or the limit passes.
+bool RunUntil(const std::function<bool()>& pred, int limitMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!pred()) {
+        if (timer.elapsed() > limitMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+class MainWndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::App();
+        home_ = std::filesystem::temp_directory_path() /
+                ("corvane-home-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
+        std::filesystem::create_directories(home_);
+        setenv("HOME", home_.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    }
+    void TearDown() override {
+        main_.reset();
+        window_.reset();
+        bus_.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::error_code ec;
+        std::filesystem::remove_all(home_, ec);
+    }
+
+    // Builds the window on the real skin with the chosen devices plugged in, and runs
+    // "windowinit".
+    void Start(std::initializer_list<DeviceKind> plugged) {
+        bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
+        for (DeviceKind kind : plugged) bus_->Device(kind).Plug();
+        std::string error;
+        window_ = SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
+        ASSERT_TRUE(window_) << error;
+        window_->SetMessageBoxResponder([this](const ui::MessageBoxRequest& r) {
+            boxes_.push_back(r.textId);
+            return ui::kMessageDismissed;
+        });
+        MainWndOptions options;
+        options.presenceTiming = {1, 5, 10, 1, 1};
+        options.windowInitPauseMs = 0;
+        options.showTray = false;
+        main_ = std::make_unique<CMainWnd>(*window_, *bus_, options);
+        window_->Launch(false);
+        ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
+    }
+
+    bool Visible(const char* name) {
+        auto* c = window_->Find(name);
+        return c != nullptr && c->IsVisible();
+    }
+    bool Selected(const char* name) {
+        auto* o = window_->FindOption(name);
+        return o != nullptr && o->IsSelected();
+    }
+    bool Connected(DeviceKind kind) { return main_->Link(kind).IsConnected(); }
+    int Boxes(const std::string& id) {
+        return static_cast<int>(std::count(boxes_.begin(), boxes_.end(), id));
+    }
+
+    static inline int counter_ = 0;
+    std::filesystem::path home_;
+    std::unique_ptr<virt::VirtualHidBus> bus_;
+    std::unique_ptr<SkinWindow> window_;
+    std::unique_ptr<CMainWnd> main_;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(MainWndTest, NoDeviceKeepsTheWindowHiddenAndHandOverShowsMessageOne) {
+    Start({});
+    // Several presence passes find nothing.
+    RunUntil([] { return false; }, 60);
+    EXPECT_FALSE(window_->IsShown());
+    EXPECT_TRUE(boxes_.empty());
+
+    main_->HandleMessage(WindowMessage::Announce, 0, 0);
+    EXPECT_FALSE(window_->IsShown());
+    EXPECT_EQ(Boxes("message_text_1"), 1);
+}
+
+TEST_F(MainWndTest, KeyboardArrivingWhileRunningIsShownSelectedReadAndAnnounced) {
+    platform::DebugCapture debug;
+    Start({});
+    ASSERT_FALSE(Visible("kb_tab"));
+    bus_->Keyboard().Plug();
+    ASSERT_TRUE(RunUntil([&] { return Connected(DeviceKind::Keyboard) && Selected("kb_tab"); }, 2000));
+    EXPECT_TRUE(Visible("kb_tab"));
+    ASSERT_TRUE(RunUntil([&] {
+        return main_->State(DeviceKind::Keyboard).Snapshot().info[device::kInfoKeyCount] == 126;
+    }));
+    EXPECT_EQ(main_->Link(DeviceKind::Keyboard).BankSize(), 378);
+    // Not the first pass: the window is not brought forward by itself.
+    EXPECT_FALSE(window_->IsShown());
+    // A second start's hand-over now brings it forward.
+    main_->HandleMessage(WindowMessage::Announce, 0, 0);
+    EXPECT_TRUE(window_->IsShown());
+    EXPECT_TRUE(RunUntil([&] { return debug.Contains("1234567890"); }));
+}
+
+TEST_F(MainWndTest, DevicePresentAtStartAnnouncesAndBringsTheWindowForward) {
+    Start({DeviceKind::MousePad});
+    ASSERT_TRUE(RunUntil([&] { return window_->IsShown(); }));
+    EXPECT_TRUE(Visible("mp_tab"));
+    EXPECT_TRUE(Selected("mp_tab"));
+    EXPECT_EQ(window_->FindTab("tab_switch")->CurPage(), 2);
+}
+
+TEST_F(MainWndTest, RemovalsFollowTheRemainingDevices) {
+    Start({DeviceKind::Keyboard, DeviceKind::Mouse, DeviceKind::MousePad});
+    ASSERT_TRUE(RunUntil([&] {
+        return Connected(DeviceKind::Keyboard) && Connected(DeviceKind::Mouse) &&
+               Connected(DeviceKind::MousePad) && Visible("kb_deng_same_mode") &&
+               Visible("mp_deng_same_mode");
+    }));
+
+    bus_->Mouse().Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !Visible("ms_tab") && Selected("kb_tab"); }));
+    EXPECT_TRUE(window_->Find("kb_tab")->HasFocus() || !window_->IsShown());
+    EXPECT_TRUE(Visible("kb_deng_same_mode"));
+    EXPECT_TRUE(Visible("mp_deng_same_mode"));
+
+    bus_->MousePad().Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !Visible("mp_tab") && !Visible("kb_deng_same_mode"); }));
+    EXPECT_TRUE(boxes_.empty());
+
+    bus_->Keyboard().Unplug();
+    ASSERT_TRUE(RunUntil([&] { return Boxes("message_text_20") == 1; }));
+    EXPECT_FALSE(window_->IsShown());
+}
+
+TEST_F(MainWndTest, OnlyPadRemovedHidesWithoutAMessage) {
+    Start({DeviceKind::MousePad});
+    ASSERT_TRUE(RunUntil([&] { return window_->IsShown(); }));
+    bus_->MousePad().Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !window_->IsShown(); }));
+    RunUntil([] { return false; }, 30);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWndTest, SavedBackgroundIsAppliedOnlyWhenFlagged) {
+    const auto dataFolder = home_ / "Documents" / "Gaming Keyboard";
+    std::filesystem::create_directories(dataFolder);
+    {
+        std::ofstream(dataFolder / "main.ini") << "[OTHER]\nFLAGS=1\n";
+    }
+    Start({});
+    auto* root = window_->Find("root");
+    ASSERT_NE(root, nullptr);
+    const std::string skinImage = root->BkImage();
+    EXPECT_NE(root->BkImage(), "bg/mine.png");
+    main_.reset();
+    window_.reset();
+
+    {
+        std::ofstream(dataFolder / "main.ini") << "[SKINIMAGE]\nFLAGS=1\nIMAGE=bg/mine.png\n";
+    }
+    Start({});
+    EXPECT_EQ(window_->Find("root")->BkImage(), "bg/mine.png");
+    EXPECT_EQ(window_->Find("root")->BkColour(), 0u);
+    (void)skinImage;
+}
+
+TEST_F(MainWndTest, ShutdownStopsEveryWorkerAndSaysSo) {
+    platform::DebugCapture debug;
+    Start({DeviceKind::Keyboard});
+    ASSERT_TRUE(RunUntil([&] { return Connected(DeviceKind::Keyboard); }));
+    QElapsedTimer timer;
+    timer.start();
+    main_->Destroy();
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(main_->Destroyed());
+    EXPECT_TRUE(debug.Contains("退出测试"));
+    EXPECT_TRUE(debug.Contains("所有对象处于激发状态\n"));
+    EXPECT_TRUE(debug.Contains("键盘设备侦测线程设定退出"));
+    EXPECT_TRUE(debug.Contains("鼠标垫灯光进程侦测线程设定退出"));
+    EXPECT_FALSE(window_->IsShown());
+}
+
+TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnce) {
+    Start({DeviceKind::Keyboard});
+    ASSERT_TRUE(RunUntil([&] { return Connected(DeviceKind::Keyboard); }));
+    RunUntil([] { return false; }, 50);
+    bus_->Keyboard().ClearRequests();
+    main_->State(DeviceKind::Keyboard).Update([](device::DeviceImages& images) {
+        images.activeLighting[2] = 3;
+        images.activeLighting[6] = 0x40;
+    });
+    main_->LightingPending(DeviceKind::Keyboard) = true;
+    ASSERT_TRUE(RunUntil([&] { return !main_->LightingPending(DeviceKind::Keyboard); }));
+    RunUntil([] { return false; }, 40);
+    EXPECT_EQ(bus_->Keyboard().RequestCount(device::Command::WriteParamRecord), 1u);
+    EXPECT_EQ(bus_->Keyboard().Memory(virt::MemoryArea::Params)[6], 0x40);
+}
+
+TEST(QueryControlTextTest, AnswersItsTwoIdsByLanguage) {
+    EXPECT_EQ(QueryControlText("en", "TitleText"), "Duilib Demo v1.1");
+    EXPECT_EQ(QueryControlText("cn", "titletext"), "mouse");
+    EXPECT_EQ(QueryControlText("en", "hometext"), "{a}Home Page{/a}");
+    EXPECT_EQ(QueryControlText("cn", "hometext"), "{a}演示官网{/a}");
+    EXPECT_EQ(QueryControlText("en", "message_text_1"), std::nullopt);
+}
+
+// A second start finds the name taken, hands the message over and ends with 0.
+TEST(SecondInstance, HandsOverAndExitsZero) {
+    testing::App();
+    char folderTemplate[] = "/tmp/corvane-run-XXXXXX";
+    ASSERT_NE(::mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    platform::InstanceServer first;
+    ASSERT_EQ(first.Claim(kInstanceName, folder), platform::InstanceClaim::First);
+    std::vector<std::string> lines;
+    std::mutex m;
+    ASSERT_TRUE(first.Serve([&](std::string_view line) {
+        std::lock_guard lock(m);
+        lines.emplace_back(line);
+        return std::string("ok");
+    }));
+
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.start(QString::fromStdString((BinFolder() / "corvane").string()), {"--virtual-devices"});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    first.Stop();
+    std::lock_guard lock(m);
+    EXPECT_EQ(lines, std::vector<std::string>{kRegisteredMessageName});
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace corvane::shell
