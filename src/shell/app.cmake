@@ -9,4 +9,17 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
   add_executable(corvane ${CMAKE_CURRENT_LIST_DIR}/corvane_main.cpp)
   target_link_libraries(corvane PRIVATE corvane_app corvane_virtual)
   add_dependencies(corvane corvane_skin_copy)
+  if(TARGET corvane_defaults)
+    add_dependencies(corvane corvane_defaults)
+  endif()
+
+  install(TARGETS corvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/skin/ DESTINATION ${CMAKE_INSTALL_DATADIR}/corvane/skin
+          PATTERN "tools" EXCLUDE PATTERN "*.py" EXCLUDE PATTERN "*.svg" EXCLUDE)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-corvane.rules
+          DESTINATION ${CMAKE_INSTALL_PREFIX}/lib/udev/rules.d)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -136,6 +140,18 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     for (const char* name : kPalettes) {
         if (auto* palette = window_.FindPalette(name)) palette->SetSelectedColour(kPaletteDefaultColour);
     }
+    if (auto* widget = dynamic_cast<QWidget*>(&window_)) {
+        widget_ = widget;
+        qApp->installEventFilter(this);
+        // A change of screen or of its scale lays the window out again at the new size.
+        auto relayout = [this] { window_.NeedUpdate(); };
+        for (QScreen* screen : QGuiApplication::screens()) {
+            connect(screen, &QScreen::logicalDotsPerInchChanged, this, relayout);
+        }
+        connect(qApp, &QGuiApplication::screenAdded, this, [this, relayout](QScreen* screen) {
+            connect(screen, &QScreen::logicalDotsPerInchChanged, this, relayout);
+        });
+    }
     if (options_.showTray && QSystemTrayIcon::isSystemTrayAvailable()) {
         trayIcon_ = std::make_unique<QSystemTrayIcon>(TrayIcon());
         trayIcon_->setToolTip(QString::fromUtf8(kTrayToolTip));
@@ -148,11 +164,21 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
 }
 
 CMainWnd::~CMainWnd() {
+    if (widget_) qApp->removeEventFilter(this);
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
         window_.RejectCalls();
         workers_->Shutdown(options_.shutdownLimitMs);
     }
+}
+
+bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space) return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    // Only the window's own controls; text typed into an edit keeps its spaces.
+    if (target == nullptr || widget_ == nullptr || target->window() != widget_) return false;
+    return target->inherits("QLineEdit") == false;
 }
 
 void CMainWnd::LookUpControls() {

@@ -18,6 +18,7 @@
 #include "workers/worker_set.h"
 
 class QSystemTrayIcon;
+class QWidget;
 
 namespace corvane::shell {
 
@@ -93,6 +94,10 @@ public:
     // The keyboard's restore notification sets it; its next full read consumes it.
     std::atomic<bool>& KeyboardRestoreFlag() { return keyboardRestore_; }
 
+protected:
+    // The space bar never presses a focused button of the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void WindowInit();
     void ApplySavedBackground();
@@ -127,6 +132,7 @@ private:
     std::array<std::atomic<bool>, 3> lightingPending_{};
 
     ui::Window& window_;
+    QWidget* widget_ = nullptr;  // the same window as a widget, when it is one
     device::HidBackend& backend_;
     MainWndOptions options_;
     PageHooks hooks_;

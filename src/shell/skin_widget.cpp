@@ -200,7 +200,9 @@ bool SkinWidget::ApplyAttribute(const std::string& name, std::string_view value)
         if (b) apply(*b);
         return b.has_value();
     };
-    if (name == "name") {
+    if (name == "style") {
+        ApplyStyle(value);
+    } else if (name == "name") {
         SetName(value);
     } else if (name == "text") {
         if (!value.empty() && value.front() == '@') {

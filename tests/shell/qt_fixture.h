@@ -1,0 +1,124 @@
+#pragma once
+
+// Shared by the Qt-backed tests: one QApplication for the process (offscreen), small skins
+// written to a temporary folder, and a sink that records notifications.
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/skin_window.h"
+#include "ui/window.h"
+
+namespace corvane::testing {
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "corvane-tests";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+// A skin folder of its own for one test; removed afterwards.
+class TempSkin {
+public:
+    TempSkin() {
+        std::random_device rd;
+        dir_ = std::filesystem::temp_directory_path() / ("corvane-skin-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(dir_);
+    }
+    ~TempSkin() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    TempSkin(const TempSkin&) = delete;
+    TempSkin& operator=(const TempSkin&) = delete;
+
+    const std::filesystem::path& Dir() const { return dir_; }
+    void Write(const std::string& name, const std::string& content) const {
+        const auto path = dir_ / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    // Two small language files with the ids most tests use.
+    void WriteLanguages() const {
+        Write("lan_en.xml",
+              "<Language id=\"en\"><Text id=\"greeting\">Hello</Text><Text id=\"item_a\">Apple</Text>"
+              "</Language>");
+        Write("lan_cn.xml",
+              "<Language id=\"cn\"><Text id=\"greeting\">你好</Text><Text id=\"item_a\">苹果</Text>"
+              "</Language>");
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+// The window around a root layout, at 800x572.
+inline std::string WindowXml(const std::string& body, const std::string& head = "") {
+    return "<Window size=\"800,572\" caption=\"0,0,0,36\"><Font id=\"0\" size=\"13\"/>" + head + body +
+           "</Window>";
+}
+
+struct Event {
+    std::string type;
+    std::string sender;
+    std::int64_t param = 0;
+    bool operator==(const Event&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Event& e) {
+    return os << e.type << "(" << e.sender << ", " << e.param << ")";
+}
+
+class Recorder : public ui::NotifySink {
+public:
+    void Notify(const ui::Notification& n) override {
+        if (n.type == "msenter" || n.type == "msleave") return;  // pointer noise of simulated input
+        events.push_back({n.type, n.sender ? n.sender->Name() : std::string(), n.param});
+        if (onNotify) onNotify(n);
+    }
+    std::vector<Event> events;
+    std::function<void(const ui::Notification&)> onNotify;
+};
+
+// A window built from text in a fresh skin folder, with a recorder attached.
+class SkinFixture : public ::testing::Test {
+protected:
+    void SetUp() override { App(); }
+    void TearDown() override {
+        window.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    shell::SkinWindow& Build(const std::string& body, const std::string& head = "") {
+        std::string error;
+        window = shell::SkinWindow::LoadText(WindowXml(body, head), skin.Dir(), &error);
+        if (!window) {
+            ADD_FAILURE() << error;  // go on with an empty window so the test fails, not crashes
+            window = shell::SkinWindow::LoadText(WindowXml("<Container/>"), skin.Dir(), &error);
+        }
+        window->SetNotifySink(&recorder);
+        window->show();
+        return *window;
+    }
+
+    TempSkin skin;
+    Recorder recorder;
+    std::unique_ptr<shell::SkinWindow> window;
+};
+
+}  // namespace corvane::testing
