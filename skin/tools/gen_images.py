@@ -210,9 +210,13 @@ def mouse():
     for part in ("dpi", "dpi1", "forward", "back"):
         body += '<path d="%s" fill="#1A1D25" stroke="#4A5166"/>' % PART_SHAPES[part]
     # Grooves of the three light bars; the zone controls light them.
-    for y1, y2, xl, xr in L.MOUSE_BARS:
-        body += ('<rect x="%d" y="%d" width="%d" height="%d" rx="3" fill="#0B0C10" stroke="#242833" '
-                 'clip-path="url(#bodyclip)"/>' % (xl - 2, y1 - 2, xr - xl + 4, y2 - y1 + 4))
+    for bar, (y1, y2, xl, xr) in enumerate(L.MOUSE_BARS):
+        step = (xr - xl) / 7.0
+        # The rear bar leaves its third column to the mark.
+        spans = [(0, 7)] if bar < 2 else [(0, 2), (3, 7)]
+        for c1, c2 in spans:
+            body += ('<rect x="%.1f" y="%d" width="%.1f" height="%d" rx="3" fill="#111319" '
+                     'stroke="#2A2F3B"/>' % (xl + c1 * step - 1, y1 - 2, (c2 - c1) * step + 2, y2 - y1 + 4))
     # The mark in the gap of the rear bar.
     y1, y2, xl, xr = L.MOUSE_BARS[2]
     cx, cy = xl + 2.5 * (xr - xl) / 7.0, (y1 + y2) / 2.0

@@ -136,7 +136,7 @@ def window_head():
         d("List", itemheight="26", itembkcolor=SURF, itemaltbk="true", itemtextcolor=TEXT,
           itemhotbkcolor=BORDER, itemselectedbkcolor="#FF0A5F80", itemfont="1",
           bkcolor=SURF, bordercolor=BORDER, bordersize="1", borderround="12,12",
-          vscrollbar="true", header="hidden"),
+          vscrollbar="true"),
         d("ColorPalette", palletheight="96", barheight="14"),
     ]
     s = lambda n, **a: E("Style", name=n, value=attr_list(**a))
@@ -156,9 +156,9 @@ def window_head():
           bordersize="0", borderround="0,0", width="40", height="36"),
         s("caption_close", bkcolor="#00000000", hotbkcolor=DANGER, pushedbkcolor="#FFB8393D",
           bordersize="0", borderround="0,0", width="44", height="36"),
-        s("device_tab", width="104", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
+        s("device_tab", width="108", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=TEXT, selectedbkcolor=RAISED, hotbkcolor="#80222632",
-          borderround="12,12", align="left", textpadding="34,0,6,0"),
+          borderround="12,12", align="left", textpadding="33,0,4,0"),
         s("fn_tab", height="40", font="0", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=ACCH, selectedbkcolor="#FF1C2230", hotbkcolor="#80222632",
           borderround="12,12", align="left", textpadding="38,0,4,0"),
@@ -229,7 +229,7 @@ def keyboard_picture(prefix, style):
         if n in L.KEYS:
             cap, x, r, w, h = L.KEYS[n]
             x1 = BOARD_PAD + round(x * KEY_UNIT) + 1
-            x2 = BOARD_PAD + round((x + w) * KEY_UNIT) - 2
+            x2 = BOARD_PAD + round((x + w) * KEY_UNIT) - 1
             y1 = BOARD_PAD + round(L.ROW_Y[r] * KEY_UNIT) + 1
             y2 = BOARD_PAD + round((L.ROW_Y[r] + h) * KEY_UNIT) - 2
             small = len(cap) > 2 and (x2 - x1) < len(cap) * 7.5 + 6
@@ -264,7 +264,7 @@ def swatch_row(prefix):
                "#FF00FFFF", "#FF0000FF", "#FFFF00FF", "#FFFFFFFE"]
     return row(*[named("Button", "%s%d" % (prefix, i + 1), "button", style="swatch", bkcolor=c,
                        tooltip=T("ui_colour_preset", "Preset colour", "预设颜色"))
-                 for i, c in enumerate(colours)], height="24", childpadding="6")
+                 for i, c in enumerate(colours)], height="24", childpadding="4")
 
 
 def colour_panel(prefix_dev, palette_name, width):
@@ -286,9 +286,9 @@ def mode_combo(name, modes, width=None):
 def direction_row(prefix):
     return row(label(T("ui_direction", "Direction", "方向"), width="76"),
                named("Option", "%s_Deng_FXL_check" % prefix, "option", style="radio",
-                     text=T("ui_dir_left", "Left", "向左"), width="64"),
+                     text=T("ui_dir_left", "Left", "向左"), width="58"),
                named("Option", "%s_Deng_FXR_check" % prefix, "option", style="radio",
-                     text=T("ui_dir_right", "Right", "向右"), width="64", selected="true"),
+                     text=T("ui_dir_right", "Right", "向右"), width="58", selected="true"),
                height="26")
 
 
@@ -323,7 +323,8 @@ MP_MODES = [T("ui_mp_mode_0", "Wave", "波浪"), T("ui_mp_mode_1", "Colour cycle
             T("ui_mp_mode_6", "Rainbow", "彩虹"), T("ui_mp_mode_7", "Curtain", "帷幕"),
             T("ui_mp_mode_8", "Flash on click", "点击闪光")]
 
-TXT_MODE = T("ui_mode", "Effect", "灯效")
+TXT_MODE = T("ui_mode", "Mode", "模式")
+TXT_EFFECT = T("ui_effect", "Effect", "灯效")
 TXT_BRIGHT = T("ui_brightness", "Brightness", "亮度")
 TXT_SPEED = T("ui_speed", "Speed", "速度")
 TXT_LIGHTING = T("ui_lighting", "Lighting", "灯光")
@@ -338,7 +339,7 @@ def page(root):
 
 def keyboard_deng():
     effect = panel(
-        title(TXT_LIGHTING),
+        title(TXT_EFFECT),
         row(label(TXT_MODE, width="76"), mode_combo("kb_deng_combo_modeSelect", KB_MODES)),
         slider_row("kb_deng_light_slider", TXT_BRIGHT, 0, 15),
         slider_row("kb_deng_speed_slider", TXT_SPEED, 0, 3),
@@ -390,8 +391,13 @@ def fct(dev, kind, n):
     return "%s_key_fct_%s_%d" % (dev, kind, n)
 
 
+FCT_LABEL = {"kb": "110", "ms": "96"}
+FCT_WIDTH = {"kb": "200", "ms": "176"}
+CUR_DEV = ["kb"]
+
+
 def fct_row(text, control):
-    return row(label(text, width="110"), control, height="30")
+    return row(label(text, width=FCT_LABEL[CUR_DEV[0]]), control, height="30")
 
 
 def fct_edit(dev, n, limit):
@@ -399,7 +405,8 @@ def fct_edit(dev, n, limit):
                  maxchar="3", text="0", tooltip="0\u2013%d" % limit)
 
 
-def fct_combo(dev, n, *texts_, width="200"):
+def fct_combo(dev, n, *texts_, width=None):
+    width = width or FCT_WIDTH[dev]
     return named("Combo", fct(dev, "combo", n), "combo", *items(*texts_), width=width,
                  dropboxsize="%s,%d" % (width, min(26 * max(len(texts_), 1) + 4, 240)))
 
@@ -410,13 +417,14 @@ def fct_page(*rows_):
 
 def function_pages(dev):
     """The parameter page of each function kind, by kind."""
+    CUR_DEV[0] = dev
     P = {}
     P["default"] = fct_page(E("Text", text=T("ui_fct_default_hint",
                                              "This key keeps its factory function.",
                                              "此按键保持出厂功能。"), height="40", font="1"))
     P["key"] = fct_page(
         fct_row(T("ui_fct_key", "Key", "按键"),
-                named("Edit", fct(dev, "edit", 21), "edit", width="200", readonly="true")),
+                named("Edit", fct(dev, "edit", 21), "edit", width=FCT_WIDTH[dev], readonly="true")),
         E("Text", text=T("ui_fct_key_hint", "Press the key this button should send.",
                          "请按下要让此按键发送的键。"), height="36", font="1"))
     P["mouse"] = fct_page(fct_row(T("ui_fct_button", "Button", "鼠标按键"),
@@ -457,7 +465,8 @@ def function_pages(dev):
                                              "@system_wake_up")))
     P["macro"] = fct_page(
         fct_row(T("ui_fct_macro", "Macro", "宏"),
-                named("Combo", fct(dev, "combo", 23), "combo", width="200", dropboxsize="200,240")),
+                named("Combo", fct(dev, "combo", 23), "combo", width=FCT_WIDTH[dev],
+                      dropboxsize="%s,240" % FCT_WIDTH[dev])),
         fct_row(T("ui_fct_playback", "Playback", "播放方式"),
                 fct_combo(dev, 24, T("ui_play_once", "Play once", "播放一次"),
                           T("ui_play_hold", "Repeat while held", "按住时循环"),
@@ -497,11 +506,11 @@ def function_panel(dev, order, extra=None):
     for i, kind in enumerate(order):
         switch.add(named("VerticalLayout", "%s_tab_function_%d" % (dev, i), "container",
                          pages[kind], visible=None if i == 0 else "false"))
-    head = row(label(T("ui_fct_function", "Function", "功能"), width="110", font="6",
+    head = row(label(T("ui_fct_function", "Function", "功能"), width=FCT_LABEL[dev], font="6",
                      textcolor=TEXT),
                named("Combo", "%s_key_fct_combo" % dev, "combo",
-                     *items(*[KIND_TEXT[k] for k in order]), width="200",
-                     dropboxsize="200,%d" % (26 * len(order) + 4)),
+                     *items(*[KIND_TEXT[k] for k in order]), width=FCT_WIDTH[dev],
+                     dropboxsize="%s,%d" % (FCT_WIDTH[dev], 26 * len(order) + 4)),
                height="30")
     fp = named("VerticalLayout", "%s_tab_function" % dev, "container",
                title(T("ui_fct_title", "Key function", "按键功能")), head,
@@ -521,9 +530,8 @@ def keyboard_key():
                                  "点击键盘上的按键以更改其功能。"), style="hint_label"),
                function_panel("kb", KB_KIND_ORDER))
     save = col(gap(),
-               E("Text", text=T("ui_kb_save_hint",
-                                "Key functions and macros reach the keyboard when you save them.",
-                                "按键功能和宏在保存后写入键盘。"), height="54", font="1"),
+               E("Text", text=T("ui_kb_save_hint", "Changes reach the keyboard when you save.",
+                                "保存后写入键盘。"), height="36", font="1"),
                named("Button", "kb_key_butt_prosave", "button", style="accent_button",
                      text=T("ui_save_keyboard", "Save to keyboard", "保存到键盘")),
                width="150", childpadding="8")
@@ -556,10 +564,9 @@ CALLOUTS = [  # index, part, side, y, initial text
 ]
 
 
-def mouse_body(children):
+def mouse_body(children, x=MOUSE_X, y=MOUSE_Y):
     w, h = L.MOUSE_SIZE
-    return E("Container", *children, float="true",
-             pos="%d,%d,%d,%d" % (MOUSE_X, MOUSE_Y, MOUSE_X + w, MOUSE_Y + h),
+    return E("Container", *children, float="true", pos="%d,%d,%d,%d" % (x, y, x + w, y + h),
              bkimage="ms/mouse.png", mouse="false")
 
 
@@ -610,9 +617,8 @@ def mouse_key():
                                                text=T("ui_apply", "Apply", "应用")),
                                   height="30")))
     right = col(editor,
-                row(E("Text", text=T("ui_ms_save_hint",
-                                     "Button functions, macros and cursor scripts reach the mouse when you save them.",
-                                     "按键功能、宏和弹道脚本在保存后写入鼠标。"), font="1"),
+                row(E("Text", text=T("ui_ms_save_hint", "Changes reach the mouse when you save.",
+                                     "保存后写入鼠标。"), font="1", padding="0,6,0,0"),
                     named("Button", "ms_key_butt_prosave", "button", style="accent_button",
                           width="140", text=T("ui_save_mouse", "Save to mouse", "保存到鼠标")),
                     height="44"),
@@ -629,7 +635,7 @@ def mouse_deng():
                            dropboxsize="160,162") for i in range(3)],
                    selectedid="1", height="26")
     effect = panel(
-        title(TXT_LIGHTING),
+        title(TXT_EFFECT),
         row(label(TXT_MODE, width="76"), switch),
         slider_row("ms_deng_light_slider", TXT_BRIGHT, 0, 15),
         slider_row("ms_deng_speed_slider", TXT_SPEED, 0, 14),
@@ -643,7 +649,7 @@ def mouse_deng():
         same_mode_button("ms"),
         gap(),
         width="232")
-    picture = E("Container", mouse_body(mouse_zones()), width="250")
+    picture = E("Container", mouse_body(mouse_zones(), x=22), width="176")
     return page(row(picture, effect, colour_panel("ms", "ms_deng_Color_Pallet", 248),
                     height=None, inset="0,4,8,8", childpadding="8"))
 
@@ -665,7 +671,7 @@ def mouse_dpi():
             named("Label", "ms_DPI%d_label_value" % n, "label", text="\u2014", width="52",
                   style="value_label"),
             height="30"))
-    dpi = panel(*levels, height="232")
+    dpi = panel(*levels, height="262")
     sensor = panel(
         title(T("ui_sensor", "Sensor and pointer", "传感器与指针")),
         row(label(T("ui_report_rate", "Report rate", "回报率"), width="110"),
@@ -849,9 +855,9 @@ def macro_page(d):
         *moves, gap(),
         visible="false", childpadding="6")
     left = panel(
+        E("Container", names, mouse_panel),
         named("Option", m("btn_shubiao"), "option", style="toggle_button",
               text=T("ui_insert_mouse", "Insert mouse actions", "插入鼠标动作")),
-        E("Container", names, mouse_panel),
         width="200")
     steps_list = named(
         "List", "%s_Macro_list" % d, "list",
@@ -950,7 +956,7 @@ def mousepad_deng():
     picture = row(gap(), E("Container", *pad_zones(), width=str(w), height=str(h),
                            bkimage="mp/pad.png"), gap(), height=str(h), childpadding="0")
     effect = panel(
-        title(TXT_LIGHTING),
+        title(TXT_EFFECT),
         row(label(TXT_MODE, width="76"), mode_combo("mp_deng_combo_modeSelect", MP_MODES)),
         slider_row("mp_deng_light_slider", TXT_BRIGHT, 0, 15),
         slider_row("mp_deng_speed_slider", TXT_SPEED, 0, 14),
@@ -1033,7 +1039,7 @@ def profile_section(fam, rename_toggle=True):
 
 
 def profile_bar(dev, families, select_tab=None):
-    width = {1: 180, 2: 150, 3: 118}[len(families)]
+    width = {1: 180, 2: 150, 3: 108}[len(families)]
     groups = []
     for fam in families:
         groups += profile_combo(fam, width) + [gap(w="6")]
@@ -1045,7 +1051,7 @@ def profile_bar(dev, families, select_tab=None):
     spread = named("Button", "%s_profile_fun_spread_btn" % dev, "button", width="28", height="28",
                    tooltip=T("ui_prof_manage", "Manage profiles", "管理配置"),
                    foreimage=img("common/ic_more.png", dest="6,6,22,22"))
-    return row(gap(), combos, spread, height="40", inset="312,6,10,6", childpadding="4")
+    return row(gap(), combos, spread, height="40", inset="344,6,10,6", childpadding="4")
 
 
 def spread_panel(dev, families, device_rename=()):
@@ -1057,7 +1063,7 @@ def spread_panel(dev, families, device_rename=()):
         sections.append(profile_section(fam, rename_toggle=fam not in device_rename))
     return named("VerticalLayout", "%s_profile_fun_spead_tab" % dev, "container", *sections,
                  float="true", pos="224,42,792,%d" % (42 + height), visible="false",
-                 bkcolor="#FA1C1F28", bordercolor=BORDER, bordersize="1", borderround="12,12",
+                 bkcolor="#FF1C1F28", bordercolor=BORDER, bordersize="1", borderround="12,12",
                  inset="14,10,14,10", childpadding="6")
 
 
@@ -1167,7 +1173,7 @@ def main_xml():
         device_tab("mp_tab", T("ui_dev_mp", "Mouse pad", "鼠标垫"), "dev_mp"),
         named("Option", "ani_tab", "option", group="device", style="device_tab", visible="false"),
         named("Option", "split_tab", "option", group="device", style="device_tab", visible="false"),
-        float="true", pos="8,5,320,35", childpadding="4")
+        float="true", pos="8,5,340,35")
     dpi = lambda dpi_, text: named("Button", "dpi_btn", "button", unique=False, style="status_button",
                                    text=text, userdata=str(dpi_),
                                    tooltip=T("ui_scale_tip", "Window scale", "窗口缩放"))
@@ -1286,7 +1292,7 @@ def language_xml(lang):
         if r[0] in seen:
             raise SystemExit("text id %s defined twice" % r[0])
         seen.add(r[0])
-        root.add(E("Text", text=r[pick], id=r[0]))
+        root.add(E("Text", content=r[pick], id=r[0]))
     return root
 
 

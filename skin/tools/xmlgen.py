@@ -11,11 +11,11 @@ def _esc_text(s):
 
 
 class El:
-    def __init__(self, tag, children=None, text=None, **attrs):
+    def __init__(self, tag, children=None, content=None, **attrs):
         self.tag = tag
         self.attrs = {k.rstrip("_"): v for k, v in attrs.items() if v is not None}
         self.children = [c for c in (children or []) if c is not None]
-        self.text = text
+        self.content = content
 
     def add(self, *children):
         self.children.extend(c for c in children if c is not None)
@@ -25,8 +25,8 @@ class El:
         out = [] if out is None else out
         pad = "  " * indent
         attrs = "".join(' %s="%s"' % (k, _esc(v)) for k, v in self.attrs.items())
-        if self.text is not None:
-            out.append("%s<%s%s>%s</%s>" % (pad, self.tag, attrs, _esc_text(self.text), self.tag))
+        if self.content is not None:
+            out.append("%s<%s%s>%s</%s>" % (pad, self.tag, attrs, _esc_text(self.content), self.tag))
         elif not self.children:
             out.append("%s<%s%s/>" % (pad, self.tag, attrs))
         else:

@@ -199,7 +199,9 @@ TEST(SkinContract, MenuHoldsItsItems) {
         if (const std::string* name = child.Find("name")) items.insert(Lower(*name));
     }
     for (const Required& r : ReadRequired()) {
-        if (r.window == "menu") EXPECT_TRUE(items.count(Lower(r.name))) << r.name;
+        if (r.window == "menu") {
+            EXPECT_TRUE(items.count(Lower(r.name))) << r.name;
+        }
     }
     // The program appends its own "exit" item.
     EXPECT_FALSE(items.count("exit"));
@@ -261,7 +263,9 @@ TEST(SkinContract, OptionGroupsMatchTheirUse) {
         ASSERT_TRUE(first && !first->empty()) << names.front();
         EXPECT_FALSE(seen.count(*first)) << "group shared with another set: " << names.front();
         seen.insert(*first);
-        for (const auto& n : names) EXPECT_EQ(group(n), first) << n;
+        for (const auto& n : names) {
+            EXPECT_EQ(group(n), first) << n;
+        }
         EXPECT_EQ(main->Context().GroupMembers(*first).size(), names.size()) << names.front();
     }
     // Options the program toggles on their own (or unchecks itself) must not be in a group.
