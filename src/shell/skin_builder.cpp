@@ -238,6 +238,7 @@ std::unique_ptr<SkinWidget> SkinBuilder::BuildWindow(const XmlNode& window, Wind
 
 bool SkinBuilder::BuildPage(const std::string& file, const XmlNode& at,
                             std::vector<std::unique_ptr<SkinWidget>>& out, std::string* error, int depth) {
+    if (depth > kMaxDepth) return Fail(error, Where(at) + "pages and includes nest too deep (a loop?)");
     std::string parseError;
     auto page = ParseXmlFile(context_.SkinDir() / file, &parseError);
     if (!page) return Fail(error, Where(at) + parseError);
