@@ -1,7 +1,7 @@
 // corvane: the program. Finds the real devices through hidraw, or runs against the built-in
 // virtual devices:
 //
-//   corvane [--virtual-devices[=DIR]] [--screenshots=DIR] [--lang=en|cn]
+//   corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR] [--lang=en|cn]
 //
 // DIR keeps the virtual devices' memory between runs. With --screenshots (the default when there
 // is no display) the window is rendered offscreen: once every device is connected and read, each
@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -37,11 +38,13 @@ struct Options {
     std::optional<std::filesystem::path> virtualMemory;
     std::optional<std::filesystem::path> screenshots;
     std::string language;
+    int virtualLatencyUs = 0;
 };
 
 constexpr std::string_view kVirtualFlag = "--virtual-devices";
 constexpr std::string_view kScreenshotFlag = "--screenshots";
 constexpr std::string_view kLanguageFlag = "--lang";
+constexpr std::string_view kLatencyFlag = "--virtual-latency-us";
 constexpr int kScreenshotPollMs = 50;
 constexpr int kScreenshotSettleMs = 300;
 constexpr int kScreenshotLimitMs = 30000;
@@ -64,9 +67,12 @@ bool ParseArguments(int argc, char** argv, Options& options) {
             options.screenshots = std::filesystem::path(*s);
         } else if (auto l = FlagValue(arg, kLanguageFlag); l && !l->empty()) {
             options.language = *l;
+        } else if (auto t = FlagValue(arg, kLatencyFlag); t && !t->empty()) {
+            options.virtualLatencyUs = std::atoi(std::string(*t).c_str());
         } else {
             std::fprintf(stderr,
-                         "usage: corvane [--virtual-devices[=DIR]] [--screenshots=DIR] [--lang=en|cn]\n");
+                         "usage: corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR]"
+                         " [--lang=en|cn]\n");
             return false;
         }
     }
@@ -160,6 +166,7 @@ int main(int argc, char** argv) {
     device::HidBackend* backend = &device::SystemHidBackend();
     if (options.virtualDevices) {
         virtualBus = std::make_unique<virt::VirtualHidBus>(options.virtualMemory);
+        virtualBus->SetLatency(std::chrono::microseconds(options.virtualLatencyUs));
         backend = virtualBus.get();
     }
 
