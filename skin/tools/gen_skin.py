@@ -156,9 +156,9 @@ def window_head():
           bordersize="0", borderround="0,0", width="40", height="36"),
         s("caption_close", bkcolor="#00000000", hotbkcolor=DANGER, pushedbkcolor="#FFB8393D",
           bordersize="0", borderround="0,0", width="44", height="36"),
-        s("device_tab", width="108", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
+        s("device_tab", width="114", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=TEXT, selectedbkcolor=RAISED, hotbkcolor="#80222632",
-          borderround="12,12", align="left", textpadding="33,0,4,0"),
+          borderround="12,12", align="left", textpadding="32,0,4,0"),
         s("fn_tab", height="40", font="0", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=ACCH, selectedbkcolor="#FF1C2230", hotbkcolor="#80222632",
           borderround="12,12", align="left", textpadding="38,0,4,0"),
@@ -862,9 +862,11 @@ def macro_page(d):
     steps_list = named(
         "List", "%s_Macro_list" % d, "list",
         E("ListHeader",
-          E("ListHeaderItem", text=T("ui_col_action", "Action", "动作"), width="136"),
+          E("ListHeaderItem", text=T("ui_col_action", "Action", "动作"), width="136", font="1",
+            textcolor=TEXT2, textpadding="10,0,0,0", align="left"),
           E("ListHeaderItem", text="", width="36"),
-          E("ListHeaderItem", text=T("ui_col_delay", "Delay (ms)", "延时（毫秒）"), width="88"),
+          E("ListHeaderItem", text=T("ui_col_delay", "Delay (ms)", "延时（毫秒）"), width="88",
+            font="1", textcolor=TEXT2, textpadding="0,0,10,0", align="right"),
           height="26", bkcolor=RAISED),
         itemheight="30")
     icon = lambda name, pic, tip: named("Button", m(name), "button", style="small_button",
@@ -1039,7 +1041,7 @@ def profile_section(fam, rename_toggle=True):
 
 
 def profile_bar(dev, families, select_tab=None):
-    width = {1: 180, 2: 150, 3: 108}[len(families)]
+    width = {1: 180, 2: 150, 3: 102}[len(families)]
     groups = []
     for fam in families:
         groups += profile_combo(fam, width) + [gap(w="6")]
@@ -1051,7 +1053,7 @@ def profile_bar(dev, families, select_tab=None):
     spread = named("Button", "%s_profile_fun_spread_btn" % dev, "button", width="28", height="28",
                    tooltip=T("ui_prof_manage", "Manage profiles", "管理配置"),
                    foreimage=img("common/ic_more.png", dest="6,6,22,22"))
-    return row(gap(), combos, spread, height="40", inset="344,6,10,6", childpadding="4")
+    return row(gap(), combos, spread, height="40", inset="356,6,10,6", childpadding="4")
 
 
 def spread_panel(dev, families, device_rename=()):
@@ -1136,9 +1138,10 @@ def pad_area():
 
 
 def device_tab(name, text, icon):
+    # Hidden until the device is found; the presence watchers show the tab.
     return named("Option", name, "option", group="device", style="device_tab", text=text,
                  normalimage=img("common/%s.png" % icon, dest="8,5,28,25"),
-                 selectedimage=img("common/%s_on.png" % icon, dest="8,5,28,25"))
+                 selectedimage=img("common/%s_on.png" % icon, dest="8,5,28,25"), visible="false")
 
 
 def caption_button(name, icon, tip, style="caption_btn", visible=None):
@@ -1173,7 +1176,7 @@ def main_xml():
         device_tab("mp_tab", T("ui_dev_mp", "Mouse pad", "鼠标垫"), "dev_mp"),
         named("Option", "ani_tab", "option", group="device", style="device_tab", visible="false"),
         named("Option", "split_tab", "option", group="device", style="device_tab", visible="false"),
-        float="true", pos="8,5,340,35")
+        float="true", pos="8,5,350,35")
     dpi = lambda dpi_, text: named("Button", "dpi_btn", "button", unique=False, style="status_button",
                                    text=text, userdata=str(dpi_),
                                    tooltip=T("ui_scale_tip", "Window scale", "窗口缩放"))
