@@ -25,6 +25,7 @@
 #include "platform/data_folders.h"
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
+#include "platform/tick.h"
 #include "shell/main_wnd.h"
 #include "shell/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
@@ -45,9 +46,9 @@ constexpr std::string_view kVirtualFlag = "--virtual-devices";
 constexpr std::string_view kScreenshotFlag = "--screenshots";
 constexpr std::string_view kLanguageFlag = "--lang";
 constexpr std::string_view kLatencyFlag = "--virtual-latency-us";
-constexpr int kScreenshotPollMs = 50;
+constexpr int kScreenshotPollMs = 5;
 constexpr int kScreenshotSettleMs = 300;
-constexpr int kScreenshotLimitMs = 30000;
+constexpr int kScreenshotLimitMs = 60000;
 
 std::optional<std::string_view> FlagValue(std::string_view arg, std::string_view flag) {
     if (arg == flag) return std::string_view{};
@@ -90,8 +91,9 @@ bool HaveDisplay() {
 // Once every device is connected and shown, writes each device page and ends the program.
 class ScreenshotRun {
 public:
-    ScreenshotRun(shell::CMainWnd& main, shell::SkinWindow& window, std::filesystem::path folder)
-        : main_(main), window_(window), folder_(std::move(folder)) {
+    ScreenshotRun(shell::CMainWnd& main, shell::SkinWindow& window, std::filesystem::path folder,
+                  std::uint64_t startTick)
+        : main_(main), window_(window), folder_(std::move(folder)), startTick_(startTick) {
         QObject::connect(&poll_, &QTimer::timeout, &window_, [this] { Poll(); });
         poll_.start(kScreenshotPollMs);
     }
@@ -101,10 +103,14 @@ private:
         waitedMs_ += kScreenshotPollMs;
         bool ready = true;
         for (device::DeviceKind kind : device::kAllDeviceKinds) {
-            ready = ready && main_.Link(kind).IsConnected();
+            ready = ready && main_.ArrivalComplete(kind);
         }
         if (!ready && waitedMs_ < kScreenshotLimitMs) return;
         poll_.stop();
+        if (ready) {
+            std::printf("corvane: all devices connected and read %lld ms after start\n",
+                        static_cast<long long>(platform::TickMs() - startTick_));
+        }
         if (!ready) std::fprintf(stderr, "corvane: not every device came up; writing what there is\n");
         QTimer::singleShot(kScreenshotSettleMs, &window_, [this] { Write(); });
     }
@@ -132,12 +138,14 @@ private:
     shell::SkinWindow& window_;
     std::filesystem::path folder_;
     QTimer poll_;
+    std::uint64_t startTick_;
     int waitedMs_ = 0;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::uint64_t startTick = platform::TickMs();
     Options options;
     if (!ParseArguments(argc, argv, options)) return 2;
     if (!HaveDisplay()) {
@@ -191,7 +199,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<ScreenshotRun> screenshots;
     if (options.screenshots) {
-        screenshots = std::make_unique<ScreenshotRun>(main, *window, *options.screenshots);
+        screenshots = std::make_unique<ScreenshotRun>(main, *window, *options.screenshots, startTick);
     }
 
     window->Launch(/*show=*/false);

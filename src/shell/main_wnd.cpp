@@ -420,6 +420,7 @@ void CMainWnd::Destroy() {
 
 void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
     window_.Post([this, kind, visible] {
+        if (!visible) arrived_[device::KindIndex(kind)] = false;
         if (auto* tab = window_.Find(TabName(kind))) {
             tab->SetVisible(visible);
             if (visible && kind == DeviceKind::MousePad) tab->NeedUpdate();
@@ -483,6 +484,7 @@ void CMainWnd::SelectSavedProfiles(DeviceKind kind) {
 void CMainWnd::RefreshPages(DeviceKind kind) {
     window_.Post([this, kind] {
         if (hooks_.refreshPages) hooks_.refreshPages(kind);
+        arrived_[device::KindIndex(kind)] = true;
     });
 }
 

@@ -84,11 +84,19 @@ public:
     void ShowFromTray();
 
     device::DeviceLink& Link(device::DeviceKind kind) { return *links_[device::KindIndex(kind)]; }
+    const device::DeviceLink& Link(device::DeviceKind kind) const {
+        return *links_[device::KindIndex(kind)];
+    }
     device::DeviceState& State(device::DeviceKind kind) { return states_[device::KindIndex(kind)]; }
     std::atomic<bool>& LightingPending(device::DeviceKind kind) {
         return lightingPending_[device::KindIndex(kind)];
     }
     bool AnyConnected() const;
+    // Whether the device's arrival has run to its end (state read, pages refreshed) since it
+    // was last connected.
+    bool ArrivalComplete(device::DeviceKind kind) const {
+        return Link(kind).IsConnected() && arrived_[device::KindIndex(kind)];
+    }
     ui::Window& Window() { return window_; }
     bool TimerActive(TimerId id) const;
     // The keyboard's restore notification sets it; its next full read consumes it.
@@ -140,6 +148,7 @@ private:
     QTimer progressTimer_;
     QTimer flushTimer_;
     QTimer repaintTimer_;
+    std::array<bool, 3> arrived_{};  // UI thread only
     bool announceBoxOpen_ = false;
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;
