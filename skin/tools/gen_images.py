@@ -129,6 +129,9 @@ def glyphs():
         emit("common/%s_on.png" % name, 20, 20, body.replace("{c}", ACCH))
     for name, body in ICONS16.items():
         emit("common/%s.png" % name, 16, 16, body.replace("{c}", "#C9CFDA"))
+    # Press and release marks of the macro step rows.
+    emit("common/step_down.png", 16, 16, '<path d="M3.5 5.5 H12.5 L8 11.5 Z" fill="%s"/>' % ACCH)
+    emit("common/step_up.png", 16, 16, '<path d="M3.5 10.5 H12.5 L8 4.5 Z" fill="%s"/>' % TEXT2)
     ring = '<circle cx="8" cy="8" r="6.5" fill="#181B22" stroke="%s" stroke-width="1.4"/>'
     emit("common/radio_off.png", 16, 16, ring % "#4A5166")
     emit("common/radio_hot.png", 16, 16, ring % TEXT2)

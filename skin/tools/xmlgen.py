@@ -58,4 +58,6 @@ def document(root, comment):
 
 def attr_list(**attrs):
     """The single-quoted attribute list used by <Default value=...> and <Style value=...>."""
-    return " ".join("%s='%s'" % (k.rstrip("_"), v) for k, v in attrs.items())
+    # A value that holds single quotes itself (an image with options) goes in double quotes.
+    return " ".join(("%s=\"%s\"" if "'" in str(v) else "%s='%s'") % (k.rstrip("_"), v)
+                    for k, v in attrs.items())
