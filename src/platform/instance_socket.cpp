@@ -12,8 +12,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <vector>
 
 #include "platform/tick.h"
 
@@ -21,6 +19,7 @@ namespace corvane::platform {
 namespace {
 
 constexpr mode_t kPrivateFolderMode = 0700;
+constexpr mode_t kPrivateSocketMode = 0600;
 constexpr int kListenBacklog = 8;
 constexpr int kReplyWriteTimeoutMs = 2000;
 constexpr std::size_t kReadChunk = 4096;
@@ -79,7 +78,7 @@ bool SameUserPeer(const PeerCredentials& peer) { return peer.uid == ::getuid(); 
 std::string UserRuntimeFolder() {
     if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg != nullptr && *xdg == '/') {
         std::string folder(xdg);
-        if (OwnedPrivateFolder(folder, false)) return folder;
+        if (OwnedPrivateFolder(folder, true)) return folder;
     }
     std::string folder = "/tmp/corvane-" + std::to_string(::getuid());
     if (::mkdir(folder.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return {};
@@ -110,7 +109,12 @@ InstanceClaim InstanceServer::Claim(std::string_view name, const std::string& fo
     const mode_t oldMask = ::umask(077);
     const int bound = ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
     ::umask(oldMask);
-    if (bound != 0 || ::listen(listener.Get(), kListenBacklog) != 0) return InstanceClaim::Failed;
+    if (bound != 0) return InstanceClaim::Failed;
+    // The umask above covers the bind; the mode is set again in case another thread changed it.
+    if (::chmod(base.c_str(), kPrivateSocketMode) != 0 || ::listen(listener.Get(), kListenBacklog) != 0) {
+        ::unlink(base.c_str());
+        return InstanceClaim::Failed;
+    }
 
     socketPath_ = base;
     lockFd_ = std::move(lock);
@@ -143,77 +147,86 @@ void InstanceServer::Stop() {
 }
 
 void InstanceServer::Loop() {
-    struct Client {
-        UniqueFd fd;
-        std::string buffer;
-    };
-    std::map<int, Client> clients;
-
     for (;;) {
-        std::vector<pollfd> fds;
-        fds.push_back({wakeFd_.Get(), POLLIN, 0});
-        fds.push_back({listenFd_.Get(), POLLIN, 0});
-        for (auto& [fd, c] : clients) fds.push_back({fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        pollfd fds[] = {{wakeFd_.Get(), POLLIN, 0}, {listenFd_.Get(), POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents != 0) break;
+        if ((fds[1].revents & POLLIN) == 0) continue;
+        UniqueFd conn(::accept4(listenFd_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!conn) continue;
+        ReapConnections(false);
+        const auto peer = PeerOf(conn.Get());
+        // A refused peer, or one too many, is closed at once without a word.
+        if (!peer || !check_(*peer) || connections_.size() >= kMaxInstanceConnections) continue;
+        auto connection = std::make_unique<Connection>();
+        Connection* self = connection.get();
+        self->thread = std::thread([this, self, fd = std::move(conn)]() mutable {
+            ServeConnection(fd.Get());
+            fd.Reset();
+            self->done.store(true);
+        });
+        connections_.push_back(std::move(connection));
+    }
+    ReapConnections(true);
+}
+
+void InstanceServer::ReapConnections(bool all) {
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        if (all || (*it)->done.load()) {
+            (*it)->thread.join();
+            it = connections_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void InstanceServer::ServeConnection(int fd) {
+    std::string buffer;
+    for (;;) {
+        // The wake descriptor is never drained, so once Stop signals it every connection sees it.
+        pollfd fds[] = {{wakeFd_.Get(), POLLIN, 0}, {fd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             return;
         }
         if (fds[0].revents != 0) return;
-
-        if (fds[1].revents & POLLIN) {
-            UniqueFd conn(::accept4(listenFd_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-            if (conn) {
-                const auto peer = PeerOf(conn.Get());
-                if (peer && check_(*peer)) {
-                    const int key = conn.Get();
-                    clients.emplace(key, Client{std::move(conn), {}});
-                }
-                // A refused peer is closed at once without a word.
+        if (fds[1].revents == 0) continue;
+        char chunk[kReadChunk];
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) return;
+        buffer.append(chunk, static_cast<std::size_t>(n));
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t nl = buffer.find('\n', start);
+            if (nl == std::string::npos) break;
+            std::string_view line(buffer.data() + start, nl - start);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            std::string reply;
+            if (line.size() > kMaxInstanceLineLength) {
+                reply = kLineTooLong;
+            } else if (line.find('\0') != std::string_view::npos) {
+                reply = kLineHasNul;
+            } else {
+                reply = handler_(line);
             }
+            // A reply is one line: a newline inside it would split it in two.
+            for (char& c : reply) {
+                if (c == '\n' || c == '\r') c = ' ';
+            }
+            reply.push_back('\n');
+            if (!SendAll(fd, reply)) return;
+            start = nl + 1;
         }
-
-        for (std::size_t i = 2; i < fds.size(); ++i) {
-            if (fds[i].revents == 0) continue;
-            auto it = clients.find(fds[i].fd);
-            if (it == clients.end()) continue;
-            Client& c = it->second;
-            char chunk[kReadChunk];
-            const ssize_t n = ::recv(c.fd.Get(), chunk, sizeof chunk, 0);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-            if (n <= 0) {
-                clients.erase(it);
-                continue;
-            }
-            c.buffer.append(chunk, static_cast<std::size_t>(n));
-            bool keep = true;
-            std::size_t start = 0;
-            for (;;) {
-                const std::size_t nl = c.buffer.find('\n', start);
-                if (nl == std::string::npos) break;
-                std::string_view line(c.buffer.data() + start, nl - start);
-                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-                std::string reply;
-                if (line.size() > kMaxInstanceLineLength) {
-                    reply = kLineTooLong;
-                } else if (line.find('\0') != std::string_view::npos) {
-                    reply = kLineHasNul;
-                } else {
-                    reply = handler_(line);
-                }
-                reply.push_back('\n');
-                if (!SendAll(c.fd.Get(), reply)) {
-                    keep = false;
-                    break;
-                }
-                start = nl + 1;
-            }
-            if (keep) c.buffer.erase(0, start);
-            // A line that grows past the limit without ending is refused and the peer dropped.
-            if (keep && c.buffer.size() > kMaxInstanceLineLength + 1) {
-                SendAll(c.fd.Get(), std::string(kLineTooLong) + "\n");
-                keep = false;
-            }
-            if (!keep) clients.erase(it);
+        buffer.erase(0, start);
+        // A line that grows past the limit without ending is refused and the peer dropped.
+        if (buffer.size() > kMaxInstanceLineLength + 1) {
+            SendAll(fd, std::string(kLineTooLong) + "\n");
+            return;
         }
     }
 }
@@ -225,6 +238,9 @@ bool InstanceClient::Connect(std::string_view name, const std::string& folder) {
     UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd) return false;
     if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) return false;
+    // Commands go only to an instance of our own user.
+    const auto peer = PeerOf(fd.Get());
+    if (!peer || peer->uid != ::getuid()) return false;
     fd_ = std::move(fd);
     pending_.clear();
     return true;

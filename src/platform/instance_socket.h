@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <functional>
+#include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,9 +32,12 @@ bool SameUserPeer(const PeerCredentials& peer);
 
 // Longest command line accepted; a longer line, or one holding a NUL, is refused.
 inline constexpr std::size_t kMaxInstanceLineLength = 4096;
+// Connections served at the same time; one more is closed at once.
+inline constexpr std::size_t kMaxInstanceConnections = 16;
 
-// The user's runtime folder: $XDG_RUNTIME_DIR when it is an existing folder owned by us, else a
-// private folder /tmp/corvane-<uid> (created with mode 0700). Empty when neither is usable.
+// The user's runtime folder: $XDG_RUNTIME_DIR when it is an existing folder owned by us that
+// nobody else may enter, else a private folder /tmp/corvane-<uid> (created with mode 0700).
+// Empty when neither is usable.
 std::string UserRuntimeFolder();
 
 enum class InstanceClaim { First, AnotherRuns, Failed };
@@ -50,17 +55,27 @@ public:
     // Takes the name in folder. First: this process is the instance and may Serve().
     InstanceClaim Claim(std::string_view name, const std::string& folder = UserRuntimeFolder());
 
-    // Starts answering connections on a thread of its own. The handler runs on that thread, one
-    // line at a time, in the order the lines arrive.
+    // Starts answering connections. Each admitted connection is served on a thread of its own:
+    // its lines are handled one at a time, in the order they arrive, and each reply is written
+    // before the next line is read. Lines of different connections may be handled at the same
+    // time, so the handler must be safe to call from several threads (a command that waits for
+    // something, such as an answer to a message box, does not hold up other connections).
     bool Serve(LineHandler handler, PeerCheck check = SameUserPeer);
 
-    // Stops serving, removes the socket file and gives the name up.
+    // Stops serving, removes the socket file and gives the name up. Waits for handlers that are
+    // running to return.
     void Stop();
 
     const std::string& SocketPath() const { return socketPath_; }
 
 private:
+    struct Connection {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
     void Loop();
+    void ServeConnection(int fd);
+    void ReapConnections(bool all);
 
     std::string socketPath_;
     UniqueFd lockFd_;
@@ -69,12 +84,15 @@ private:
     LineHandler handler_;
     PeerCheck check_;
     std::thread thread_;
+    // Only the accepting thread touches the list.
+    std::list<std::unique_ptr<Connection>> connections_;
 };
 
 // The client side: one connection, one reply per request line.
 class InstanceClient {
 public:
-    // False when no instance listens at name in folder.
+    // False when no instance listens at name in folder, or when the listener runs under another
+    // user id.
     bool Connect(std::string_view name, const std::string& folder = UserRuntimeFolder());
     // Sends one line and waits for its reply; nothing when the connection failed or timed out.
     std::optional<std::string> Request(std::string_view line, int timeoutMs = 10000);
