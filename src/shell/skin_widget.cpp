@@ -293,7 +293,7 @@ bool SkinWidget::ApplyAttribute(const std::string& name, std::string_view value)
         bkImageText_ = std::string(value);
         bkImage_ = ParseImageSpec(value);
         return bkImage_.has_value();
-    } else if (EndsWith(name, "color")) {
+    } else if (EndsWith(name, "color") || name == "bkcolor2") {
         auto c = ParseColour(value);
         if (!c) return false;
         colours_[name] = *c;

@@ -21,16 +21,31 @@
 
 namespace corvane::testing {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "corvane-tests";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return std::make_unique<QApplication>(argc, argv);
-    }();
-    return *app;
-}
+// The application lives from the first test to the end of the run and is destroyed before
+// exit handlers run (Qt's own globals are gone by then).
+class QtEnvironment : public ::testing::Environment {
+public:
+    static QApplication& App() {
+        static int argc = 1;
+        static char name[] = "corvane-tests";
+        static char* argv[] = {name, nullptr};
+        if (!app_) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+            app_ = std::make_unique<QApplication>(argc, argv);
+        }
+        return *app_;
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    static inline std::unique_ptr<QApplication> app_;
+};
+
+// gtest takes ownership of the environment.
+inline const bool kQtEnvironmentRegistered =
+    (::testing::AddGlobalTestEnvironment(new QtEnvironment), true);
+
+inline QApplication& App() { return QtEnvironment::App(); }
 
 // A skin folder of its own for one test; removed afterwards.
 class TempSkin {

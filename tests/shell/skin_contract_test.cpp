@@ -194,9 +194,17 @@ TEST(SkinContract, MenuHoldsItsItems) {
     std::string error;
     auto menu = ParseXmlFile(SkinDir() / "menu.xml", &error);
     ASSERT_TRUE(menu) << error;
+    SkinWindow* main = SkinEnvironment::Window("main");
+    ASSERT_NE(main, nullptr);
     std::set<std::string> items;
     for (const XmlNode& child : menu->children) {
         if (const std::string* name = child.Find("name")) items.insert(Lower(*name));
+        const std::string* text = child.Find("text");
+        if (text && text->size() > 1 && (*text)[0] == '@') {
+            for (const char* language : {"en", "cn"}) {
+                EXPECT_TRUE(main->HasText(language, text->substr(1))) << language << ": " << *text;
+            }
+        }
     }
     for (const Required& r : ReadRequired()) {
         if (r.window == "menu") {
