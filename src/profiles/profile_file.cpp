@@ -21,12 +21,16 @@ int ReadProfileFile(const std::string& path, std::span<std::uint8_t> buffer) {
     if (!actual) return kProfileMissing;
     const auto bytes = platform::ReadFileBytes(*actual, kProfileHeaderSize + buffer.size());
     if (!bytes) return kProfileMissing;
-    if (bytes->size() < kProfileHeaderSize ||
-        platform::LoadLe16(*bytes, kHeaderMagicOffset) != kProfileMagic) {
+    return DecodeProfile(*bytes, buffer);
+}
+
+int DecodeProfile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer) {
+    if (file.size() < kProfileHeaderSize ||
+        platform::LoadLe16(file, kHeaderMagicOffset) != kProfileMagic) {
         return kProfileBadFormat;
     }
-    const std::size_t payload = bytes->size() - kProfileHeaderSize;
-    std::copy_n(bytes->begin() + kProfileHeaderSize, std::min(payload, buffer.size()),
+    const std::size_t payload = file.size() - kProfileHeaderSize;
+    std::copy_n(file.begin() + kProfileHeaderSize, std::min(payload, buffer.size()),
                 buffer.begin());
     return kProfileReadOk;
 }

@@ -25,6 +25,8 @@ inline constexpr int kProfileBadFormat = -1;  // shorter than a header, or no ma
 // size). A shorter payload fills only the front; bytes past the buffer are ignored; the device
 // kind in the header is not checked. The file name is matched without regard to case.
 int ReadProfileFile(const std::string& path, std::span<std::uint8_t> buffer);
+// The same rules applied to a file's bytes already in memory.
+int DecodeProfile(std::span<const std::uint8_t> file, std::span<std::uint8_t> buffer);
 
 // Writes header and payload, replacing the file atomically. On failure the debug text
 // "文件打开失败" is emitted and the previous file, if any, is left as it was.
