@@ -61,6 +61,10 @@ bool OptionWidget::ApplyAttribute(const std::string& name, std::string_view valu
         if (!group_.empty()) Context().LeaveGroup(group_, this);
         group_ = std::string(value);
         if (!group_.empty()) Context().JoinGroup(group_, this);
+        if (selected_) {  // "selected" may come before "group" in the element
+            selected_ = false;
+            SetSelected(true, false);
+        }
         return true;
     }
     if (name == "selected" || name == "checked") {

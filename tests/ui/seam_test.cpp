@@ -17,6 +17,8 @@ using ui::ControlKind;
 
 class SeamTest : public SkinFixture {};
 
+QWidget* W(ui::Control* c) { return dynamic_cast<QWidget*>(c); }
+
 TEST_F(SeamTest, FindsByNameIgnoringCaseAndChecksKinds) {
     auto& w = Build(R"(<VerticalLayout name="root">
         <Button name="kb_dkey_37" text="A"/>
@@ -130,6 +132,28 @@ TEST_F(SeamTest, DisabledAndMouseTransparentControlsDoNotClick) {
     QTest::mouseClick(dynamic_cast<QWidget*>(w.Find("off")), Qt::LeftButton);
     QTest::mouseClick(dynamic_cast<QWidget*>(w.Find("on")), Qt::LeftButton);
     EXPECT_EQ(recorder.events, (std::vector<Event>{{"click", "on"}}));
+}
+
+TEST_F(SeamTest, PointerEnteringAndLeavingNamedControls) {
+    auto& w = Build(R"(<HorizontalLayout><Button name="ms_key_0" width="50"/><Control width="50"/></HorizontalLayout>)");
+    std::vector<std::string> seen;
+    w.SetNotifySink(nullptr);
+    struct HoverSink : ui::NotifySink {
+        std::vector<std::string>* seen;
+        void Notify(const ui::Notification& n) override { seen->push_back(n.type + ":" + n.sender->Name()); }
+    } sink;
+    sink.seen = &seen;
+    w.SetNotifySink(&sink);
+    QWidget* button = W(w.Find("ms_key_0"));
+    QWidget* unnamed = button->parentWidget()->childAt(75, 5);
+    for (QWidget* target : {button, unnamed}) {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(target, &enter);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(target, &leave);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"msenter:ms_key_0", "msleave:ms_key_0"}));  // unnamed: nothing
+    w.SetNotifySink(&recorder);
 }
 
 TEST_F(SeamTest, CombosAndListsKeepUserDataAndSelection) {
