@@ -1221,12 +1221,17 @@ def msgbox_xml():
 
 
 def menu_xml():
-    item = lambda name, text: named("MenuElement", name, "menuitem", text=text, height="30")
+    item = lambda name, text, **kw: named("MenuElement", name, "menuitem", text=text,
+                                          height="30", **kw)
+    # Only the language switch does something; the other three items the program knows have
+    # no action, so they stay out of sight. The program appends "Exit" itself.
     return E("Menu",
              item("lan", T("ui_menu_lan", "\u4e2d\u6587 / English", "English / \u4e2d\u6587")),
-             item("qianting", T("ui_menu_front", "Show window", "显示窗口")),
-             item("Menu_Import", T("ui_menu_import", "Import settings\u2026", "导入设置\u2026")),
-             item("Menu_Export", T("ui_menu_export", "Export settings\u2026", "导出设置\u2026")))
+             item("qianting", T("ui_menu_front", "Show window", "显示窗口"), visible="false"),
+             item("Menu_Import", T("ui_menu_import", "Import settings\u2026", "导入设置\u2026"),
+                  visible="false"),
+             item("Menu_Export", T("ui_menu_export", "Export settings\u2026", "导出设置\u2026"),
+                  visible="false"))
 
 
 BACKGROUNDS = [("common/background.png", T("ui_bg_default", "Midnight", "午夜")),
