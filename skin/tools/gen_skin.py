@@ -231,7 +231,8 @@ def keyboard_picture(prefix, style):
             x2 = BOARD_PAD + round((x + w) * KEY_UNIT) - 1
             y1 = BOARD_PAD + round(L.ROW_Y[r] * KEY_UNIT) + 1
             y2 = BOARD_PAD + round((L.ROW_Y[r] + h) * KEY_UNIT) - 2
-            small = len(cap) > 2 and (x2 - x1) < len(cap) * 7.5 + 6
+            # Long legends on narrow caps take the small font.
+            small = (len(cap) > 3 and (x2 - x1) < len(cap) * 7.5 + 6) or cap == "Num"
             board.add(named("Button", name, "button", text=cap or None,
                             style=style + ("_small" if small else ""), float="true",
                             pos="%d,%d,%d,%d" % (x1, y1, x2, y2)))
@@ -529,7 +530,7 @@ def keyboard_key():
                function_panel("kb", KB_KIND_ORDER))
     save = col(gap(),
                E("Text", text=T("ui_kb_save_hint", "Changes reach the keyboard when you save.",
-                                "保存后写入键盘。"), height="36", font="1"),
+                                "保存后写入键盘。"), height="54", font="1"),
                named("Button", "kb_key_butt_prosave", "button", style="accent_button",
                      text=T("ui_save_keyboard", "Save to keyboard", "保存到键盘")),
                width="150", childpadding="8")
