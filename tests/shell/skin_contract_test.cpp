@@ -26,8 +26,13 @@ namespace {
 
 using ui::ControlKind;
 
+// The build copies skin/ beside the binaries and names that folder.
 std::filesystem::path SkinDir() {
+#ifdef CORVANE_SKIN_DIR
+    return CORVANE_SKIN_DIR;
+#else
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "skin";
+#endif
 }
 
 std::string Lower(std::string text) {
