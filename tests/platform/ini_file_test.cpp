@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "test_home.h"
@@ -156,6 +158,22 @@ TEST(IniFile, InterruptedWriteLeavesThePreviousFile) {
     }
     EXPECT_TRUE(ini.WriteString("S", "k", "new"));
     EXPECT_EQ(ini.ReadString("S", "k"), "new");
+}
+
+TEST(IniFile, ConcurrentWritersLoseNoKey) {
+    TestHome home;
+    const IniFile ini(home.root() + "/shared.ini");
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&ini, t] {
+            for (int i = 0; i < 10; ++i) ini.WriteInt("T" + std::to_string(t), std::to_string(i), i);
+        });
+    }
+    for (auto& w : writers) w.join();
+    const IniDocument doc = ini.Load();
+    for (int t = 0; t < 4; ++t) {
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(doc.Get("T" + std::to_string(t), std::to_string(i)), std::to_string(i));
+    }
 }
 
 TEST(IniFile, MissingFolderFailsQuietly) {
