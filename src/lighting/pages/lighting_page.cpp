@@ -1,0 +1,258 @@
+#include "lighting/pages/lighting_page.h"
+
+#include <string>
+
+#include "lighting/custom_colours.h"
+
+namespace corvane::lighting::pages {
+namespace {
+
+using profiles::ProfileFamily;
+
+constexpr int kColourButtonCount = static_cast<int>(kPaletteSize);
+constexpr const char* kEditSuffixes[] = {"Deng_edit_R", "Deng_edit_G", "Deng_edit_B"};
+constexpr const char* kCustomLayouts[] = {"kb_deng_custom_tool_layout", "kb_deng_custom_select_layout",
+                                          "kb_deng_custom_color_layout"};
+constexpr const char* kPenDisplay = "kb_Deng_custom_colordp_btn";
+
+std::string ModeComboName(DeviceKind kind) {
+    // The mouse page shows the second of its three mode lists.
+    return kind == DeviceKind::Mouse ? "ms_deng_combo_modeSelect1" : Named(kind, "deng_combo_modeSelect");
+}
+
+std::string ColourButtonName(DeviceKind kind, int n) {
+    return Named(kind, "Deng_color_btn_") + std::to_string(n);
+}
+
+std::uint8_t ClampByte(int value) {
+    return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+}  // namespace
+
+std::string Named(DeviceKind kind, std::string_view rest) {
+    return std::string(device::DevicePrefix(kind)) + std::string(rest);
+}
+
+void SaveLighting(PageModel& model, DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: model.Save(ProfileFamily::KbDeng); break;
+        case DeviceKind::Mouse:
+            model.Save(ProfileFamily::MsDeng);
+            model.Save(ProfileFamily::MsDevice);
+            break;
+        case DeviceKind::MousePad: model.Save(ProfileFamily::MpDeng); break;
+    }
+}
+
+bool LightingPage::KeyboardPerKeyMode() const {
+    return Mode(model_.Record(DeviceKind::Keyboard)) == kPerKeyColourMode;
+}
+
+void LightingPage::ShowOffers(DeviceKind kind, std::uint8_t mode) {
+    const auto offers = OffersOf(kind, mode);
+    if (!offers) return;
+    ui::Window& w = model_.window;
+    auto offer = [&](Offer o, const std::string& name) {
+        if (o == Offer::Keep) return;
+        if (auto* c = w.Find(name)) c->SetEnabled(o == Offer::Yes);
+    };
+    offer(offers->direction, Named(kind, "Deng_FXL_check"));
+    offer(offers->direction, Named(kind, "Deng_FXR_check"));
+    if (kind == DeviceKind::Mouse) {
+        offer(offers->direction, "ms_Deng_FXL_btn");
+        offer(offers->direction, "ms_Deng_FXR_btn");
+    }
+    offer(offers->colour, Named(kind, "deng_Color_Pallet"));
+    for (const char* edit : kEditSuffixes) offer(offers->colour, Named(kind, edit));
+    for (int n = 1; n <= kColourButtonCount; ++n) offer(offers->colour, ColourButtonName(kind, n));
+    offer(offers->sevenColour, Named(kind, "Deng_7color_check"));
+    offer(offers->brightness, Named(kind, "deng_light_slider"));
+    offer(offers->speed, Named(kind, "deng_speed_slider"));
+    // The keyboard never offers same-mode; whether the button shows follows the other devices.
+    if (kind != DeviceKind::Keyboard) {
+        offer(offers->sameMode ? Offer::Yes : Offer::No, Named(kind, "deng_same_mode"));
+    } else {
+        for (const char* layout : kCustomLayouts) {
+            if (auto* c = w.Find(layout)) c->SetVisible(offers->perKeyColours);
+        }
+    }
+}
+
+void LightingPage::SetMode(DeviceKind kind, int mode) {
+    if (!OffersOf(kind, ClampByte(mode)) || mode < 0) return;
+    const auto value = static_cast<std::uint8_t>(mode);
+    ShowOffers(kind, value);
+    model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetMode(r, value); });
+    if (kind == DeviceKind::Keyboard) {
+        const auto record = model_.Record(kind);
+        const auto extras = model_.extras.Snapshot();
+        ApplyColour(kind, ShownKeyboardColour(record, extras.customColourState, model_.palette), false);
+    }
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::SetBrightness(DeviceKind kind, int value) {
+    model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetBrightness(r, ClampByte(value)); });
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::SetSpeed(DeviceKind kind, int sliderValue) {
+    model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { SetSpeedFromSlider(r, kind, sliderValue); });
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::SetDirection(DeviceKind kind, DirectionControl control, bool checked) {
+    const bool isCheck = control == DirectionControl::LeftCheck || control == DirectionControl::RightCheck;
+    // Unchecking one of the pair is the program's own doing (or a second click): nothing to store.
+    if (isCheck && !checked) return;
+    if (isCheck) {
+        const char* other = control == DirectionControl::LeftCheck ? "Deng_FXR_check" : "Deng_FXL_check";
+        if (auto* o = model_.window.FindOption(Named(kind, other))) o->SetSelected(false, false);
+    }
+    model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetDirection(r, control); });
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::SetSevenColour(DeviceKind kind, bool checked) {
+    model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetSevenColour(r, checked); });
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::ShowColour(DeviceKind kind, Rgb colour) {
+    ui::Window& w = model_.window;
+    if (auto* palette = w.FindPalette(Named(kind, "deng_Color_Pallet"))) palette->SetSelectedColour(ToArgb(colour));
+    const std::uint8_t parts[] = {colour.red, colour.green, colour.blue};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (auto* edit = w.FindEdit(Named(kind, kEditSuffixes[i]))) {
+            const std::string text = std::to_string(parts[i]);
+            if (edit->Text() != text) edit->SetText(text);
+        }
+    }
+    const bool pen = kind == DeviceKind::Keyboard && KeyboardPerKeyMode();
+    if (auto* display = w.Find(pen ? std::string(kPenDisplay) : Named(kind, "Deng_colordp_btn"))) {
+        display->SetBkColour(ToArgb(colour));
+    }
+}
+
+void LightingPage::ApplyColour(DeviceKind kind, Rgb colour, bool store) {
+    ShowColour(kind, colour);
+    const bool pen = kind == DeviceKind::Keyboard && KeyboardPerKeyMode();
+    if (pen) {
+        // The per-key mode paints with the pen; the record's single colour stays.
+        if (store) model_.extras.Update([&](ProfileExtras& e) { SetPenColour(e.customColourState, colour); });
+    } else if (store) {
+        model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { StoreColour(r, colour); });
+        if (auto* seven = model_.window.FindOption(Named(kind, "Deng_7color_check"))) seven->SetSelected(false, false);
+    }
+    if (kind == DeviceKind::Keyboard) {
+        // The current colour button always shows the current colour.
+        model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { SetUserColour(r, ColourIndex(r), colour); });
+        RedrawKeyboardButtons();
+    }
+    if (!store) return;
+    model_.MarkPending(kind);
+    SaveLighting(model_, kind);
+}
+
+void LightingPage::PaletteColour(DeviceKind kind, std::uint32_t argb) { ApplyColour(kind, FromArgb(argb), true); }
+
+void LightingPage::ColourButton(DeviceKind kind, int n) {
+    if (n < 1 || n > kColourButtonCount) return;
+    const auto index = static_cast<std::size_t>(n - 1);
+    if (kind == DeviceKind::Keyboard) {
+        model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { SetColourIndex(r, index); });
+    }
+    ApplyColour(kind, model_.palette.Colour(index), true);
+}
+
+void LightingPage::ApplyEdits(DeviceKind kind) {
+    std::uint8_t parts[3] = {};
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto* edit = model_.window.FindEdit(Named(kind, kEditSuffixes[i]));
+        if (!edit) return;
+        const ColourEditValue value = ReadColourEdit(kind, edit->Text());
+        parts[i] = value.value;
+        if (value.rewrittenText) {
+            edit->SetText(*value.rewrittenText);
+            if (kind == DeviceKind::Keyboard) edit->SetCaret(static_cast<int>(value.rewrittenText->size()));
+        }
+    }
+    ApplyColour(kind, Rgb{parts[0], parts[1], parts[2]}, true);
+}
+
+void LightingPage::RedrawKeyboardButtons() {
+    const auto record = model_.Record(DeviceKind::Keyboard);
+    for (int n = 1; n <= kColourButtonCount; ++n) {
+        if (auto* b = model_.window.Find(ColourButtonName(DeviceKind::Keyboard, n))) {
+            b->SetBkColour(ToArgb(UserColour(record, static_cast<std::size_t>(n - 1))));
+        }
+    }
+}
+
+void LightingPage::RedrawPaletteButtons(DeviceKind kind) {
+    for (int n = 1; n <= kColourButtonCount; ++n) {
+        if (auto* b = model_.window.Find(ColourButtonName(kind, n))) {
+            b->SetBkColour(model_.palette.Entry(static_cast<std::size_t>(n - 1)));
+        }
+    }
+}
+
+void LightingPage::SameMode(DeviceKind kind) {
+    AllActiveLighting records{};
+    for (DeviceKind k : device::kAllDeviceKinds) records[device::KindIndex(k)] = model_.Record(k);
+    SharedLighting shared{};
+    const auto changed = lighting::SameMode(kind, records, shared);
+    {
+        std::lock_guard guard(model_.sharedMutex);
+        model_.shared = shared;
+    }
+    for (DeviceKind k : device::kAllDeviceKinds) {
+        const std::size_t i = device::KindIndex(k);
+        if (k == kind || !changed[i]) continue;
+        // Only bytes 1..8 travel; the rest of the other record stays as it is now.
+        model_.UpdateRecord(k, [&](ActiveLightingImage& r) {
+            std::copy_n(records[i].begin() + kModeOffset, kSharedLightingSize, r.begin() + kModeOffset);
+        });
+        Refresh(k);
+        model_.MarkPending(k);
+        SaveLighting(model_, k);
+    }
+    for (auto* link : model_.links) link->syncLighting = true;
+}
+
+void LightingPage::Refresh(DeviceKind kind) {
+    ui::Window& w = model_.window;
+    const auto record = model_.Record(kind);
+    if (kind == DeviceKind::Keyboard) model_.palette.ReloadFromUserColours(record);
+    const std::uint8_t mode = Mode(record);
+    if (auto* combo = w.FindCombo(ModeComboName(kind))) {
+        if (mode < combo->Count()) combo->SelectItem(mode, false);
+    }
+    if (kind == DeviceKind::Mouse) {
+        if (auto* pages = w.FindTab("ms_deng_mode_switch")) pages->SelectPage(1);
+    }
+    ShowOffers(kind, mode);
+    if (auto* s = w.FindSlider(Named(kind, "deng_light_slider"))) s->SetValue(Brightness(record));
+    if (auto* s = w.FindSlider(Named(kind, "deng_speed_slider"))) s->SetValue(SliderFromSpeed(kind, Speed(record)));
+    const bool left = LeftDirectionChecked(record);
+    if (auto* o = w.FindOption(Named(kind, "Deng_FXL_check"))) o->SetSelected(left, false);
+    if (auto* o = w.FindOption(Named(kind, "Deng_FXR_check"))) o->SetSelected(!left, false);
+    if (auto* o = w.FindOption(Named(kind, "Deng_7color_check"))) o->SetSelected(SevenColour(record), false);
+    if (kind == DeviceKind::Keyboard) {
+        const auto extras = model_.extras.Snapshot();
+        ShowColour(kind, ShownKeyboardColour(record, extras.customColourState, model_.palette));
+        if (auto* pen = w.Find(kPenDisplay)) pen->SetBkColour(ToArgb(PenColour(extras.customColourState)));
+        RedrawKeyboardButtons();
+    } else {
+        ShowColour(kind, ColourOf(record));
+        RedrawPaletteButtons(kind);
+    }
+}
+
+}  // namespace corvane::lighting::pages

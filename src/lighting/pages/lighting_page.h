@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lighting/colour.h"
+#include "lighting/lighting_records.h"
+#include "lighting/pages/page_model.h"
+
+namespace corvane::lighting::pages {
+
+// The lighting pages of the three devices: every handler changes the device's working record,
+// marks it for the next 10 ms flush and saves the selected lighting profile at once.
+class LightingPage {
+public:
+    explicit LightingPage(PageModel& model) : model_(model) {}
+
+    // "_deng_combo_modeSelect" (mouse: any of its three lists).
+    void SetMode(DeviceKind kind, int mode);
+    // "_deng_light_slider" / "_deng_speed_slider" final values.
+    void SetBrightness(DeviceKind kind, int value);
+    void SetSpeed(DeviceKind kind, int sliderValue);
+    // A direction check changed to `checked`, or one of the mouse's direction buttons.
+    void SetDirection(DeviceKind kind, DirectionControl control, bool checked = true);
+    void SetSevenColour(DeviceKind kind, bool checked);
+    // Shows the colour on the page; with store it becomes the record's colour.
+    void ApplyColour(DeviceKind kind, Rgb colour, bool store);
+    // The palette of the page picked a colour.
+    void PaletteColour(DeviceKind kind, std::uint32_t argb);
+    // "_Deng_color_btn_" n, n = 1..8 (other numbers are ignored).
+    void ColourButton(DeviceKind kind, int n);
+    // An R, G or B edit of the page changed.
+    void ApplyEdits(DeviceKind kind);
+    // The device's record goes to the other two devices.
+    void SameMode(DeviceKind kind);
+    // Shows the working record on the page.
+    void Refresh(DeviceKind kind);
+
+private:
+    void ShowOffers(DeviceKind kind, std::uint8_t mode);
+    void ShowColour(DeviceKind kind, Rgb colour);
+    void RedrawKeyboardButtons();
+    void RedrawPaletteButtons(DeviceKind kind);
+    bool KeyboardPerKeyMode() const;
+
+    PageModel& model_;
+};
+
+}  // namespace corvane::lighting::pages

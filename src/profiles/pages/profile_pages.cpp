@@ -1,0 +1,337 @@
+#include "profiles/pages/profile_pages.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "profiles/profile_file.h"
+#include "profiles/profile_index.h"
+
+namespace corvane::profiles::pages {
+namespace {
+
+using device::DeviceImages;
+using device::DeviceKind;
+using lighting::pages::ProfileExtras;
+
+constexpr int kRowHeight = 25;
+// The shipped lighting defaults of the mouse and pad are taken as far as the device keeps them.
+constexpr std::size_t kDeviceLightingDefaultSize = device::kParamTransferSize;
+constexpr std::uint8_t kResetPointerSpeed = 10;
+constexpr int kResetPointerSlider = 5;
+constexpr std::uint8_t kResetWheelSpeed = 1;
+constexpr std::size_t kBank0 = 0;
+constexpr std::size_t kSlot0 = 0;
+
+std::string Part(ProfileFamily family, const char* rest) {
+    return std::string(Family(family).id) + rest;
+}
+
+std::size_t ResetReadSize(ProfileFamily family) {
+    switch (family) {
+        case ProfileFamily::MsDeng:
+        case ProfileFamily::MpDeng: return kDeviceLightingDefaultSize;
+        default: return Family(family).payloadSize;
+    }
+}
+
+// Linked programs are stored with their full path; either separator counts.
+std::optional<std::string> ProgramFileName(const std::string& path) {
+    const auto at = path.find_last_of("\\/");
+    if (at == std::string::npos) return std::nullopt;
+    return path.substr(at + 1);
+}
+
+}  // namespace
+
+ProfilePages::ProfilePages(PageModel& model, lighting::pages::LightingPage& lighting,
+                           lighting::pages::MousePage& mouse, Hooks hooks)
+    : model_(model), lighting_(lighting), mouse_(mouse), hooks_(std::move(hooks)) {}
+
+void ProfilePages::ShowMessage(const std::string& id) {
+    ui::MessageBoxRequest request;
+    request.textId = id;
+    request.buttons = ui::MessageButtons::Confirm;
+    model_.window.ShowMessageBox(request);
+}
+
+void ProfilePages::Init(DeviceKind kind) {
+    const ProfileIndexLoad load = LoadProfileIndex(kind);
+    for (const FamilyList& list : load.lists) {
+        auto* combo = model_.window.FindCombo(Family(list.family).listControl);
+        if (!combo) continue;
+        combo->RemoveAll();
+        for (const std::string& name : list.names) combo->AddLabelRow(name, name, kRowHeight);
+    }
+    if (load.message) ShowMessage(*load.message);
+}
+
+void ProfilePages::WithBlocks(DeviceKind kind, const std::function<void(const SettingBlocks&)>& f) {
+    // Always the extras first, then the device's images.
+    model_.extras.Update([&](ProfileExtras& extras) {
+        model_.State(kind).Update([&](DeviceImages& images) {
+            SettingBlocks blocks;
+            switch (kind) {
+                case DeviceKind::Keyboard: blocks.keyboard = &images; break;
+                case DeviceKind::Mouse: blocks.mouse = &images; break;
+                case DeviceKind::MousePad: blocks.pad = &images; break;
+            }
+            blocks.customColourState = &extras.customColourState;
+            blocks.keyColourTable = &extras.keyColourTable;
+            blocks.pointerSpeed = &extras.pointerSpeed;
+            blocks.wheelSpeed = &extras.wheelSpeed;
+            f(blocks);
+        });
+    });
+}
+
+void ProfilePages::Save(ProfileFamily family) {
+    WithBlocks(Family(family).device, [&](const SettingBlocks& b) { SaveSelectedProfile(family, b); });
+}
+
+int ProfilePages::Load(ProfileFamily family, int index) {
+    int result = kProfileMissing;
+    WithBlocks(Family(family).device, [&](const SettingBlocks& b) { result = LoadProfile(family, index, b); });
+    return result;
+}
+
+void ProfilePages::LoadSavedDeviceProfile() { Load(ProfileFamily::MsDevice, ReadSelect(ProfileFamily::MsDevice)); }
+
+void ProfilePages::ShowLink(ProfileFamily family, int index) {
+    ui::Window& w = model_.window;
+    auto* check = w.FindOption(Part(family, "_profile_link_check"));
+    auto* edit = w.Find(Part(family, "_profile_link_edit"));
+    auto* shown = w.Find(Part(family, "_profile_link_name_hor"));
+    if (ReadLinkFlag(family, index)) {
+        if (const auto file = ProgramFileName(ReadLinkedProgram(family, index))) {
+            if (edit) edit->SetText(*file);
+            if (check) check->SetSelected(true, false);
+            if (shown) shown->SetVisible(true);
+            return;
+        }
+        // A link without a program path is no link to show; the profile still loads.
+    }
+    if (check) check->SetSelected(false, true);
+    if (edit) edit->SetText("");
+    if (shown) shown->SetVisible(false);
+}
+
+void ProfilePages::SelectProfile(ProfileFamily family) {
+    auto* combo = model_.window.FindCombo(Family(family).listControl);
+    if (!combo) return;
+    const int index = combo->CurSel();
+    if (index < 0) return;
+    if (family == ProfileFamily::KbKey && hooks_.stopKeyCapture) hooks_.stopKeyCapture();
+    if (auto* nameEdit = model_.window.Find(Family(family).nameEditControl)) {
+        if (auto* item = combo->ItemAt(index)) nameEdit->SetText(item->UserData());
+    }
+    WriteSelect(family, index);
+    ShowLink(family, index);
+    // A missing or damaged file leaves the blocks as they were; they are sent all the same.
+    Load(family, index);
+    AfterLoad(family, index);
+}
+
+void ProfilePages::HideFunctionPanel(DeviceKind kind) {
+    if (auto* panel = model_.window.Find(kind == DeviceKind::Keyboard ? "kb_tab_function" : "ms_tab_function")) {
+        panel->SetVisible(false);
+        panel->SetEnabled(false);
+    }
+}
+
+void ProfilePages::RefreshMouse() {
+    lighting_.Refresh(DeviceKind::Mouse);
+    mouse_.Refresh();
+}
+
+void ProfilePages::SendKeyBank(DeviceKind kind) {
+    const auto bank = model_.State(kind).Read([](const DeviceImages& i) { return i.keyBanks[kBank0]; });
+    model_.Link(kind).WriteKeyBank(bank, static_cast<int>(kBank0));
+}
+
+void ProfilePages::SelectInList(ProfileFamily family, int index) {
+    if (auto* combo = model_.window.FindCombo(Family(family).listControl)) combo->SelectItem(index, true);
+}
+
+void ProfilePages::AfterLoad(ProfileFamily family, int index) {
+    switch (family) {
+        case ProfileFamily::KbDeng:
+            if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+            lighting_.Refresh(DeviceKind::Keyboard);
+            model_.MarkPending(DeviceKind::Keyboard);
+            SelectInList(ProfileFamily::KbKey, index);
+            break;
+        case ProfileFamily::KbKey:
+            HideFunctionPanel(DeviceKind::Keyboard);
+            if (hooks_.refreshKeyView) hooks_.refreshKeyView(DeviceKind::Keyboard);
+            SendKeyBank(DeviceKind::Keyboard);
+            SelectInList(ProfileFamily::KbDeng, index);
+            break;
+        case ProfileFamily::MsDevice: {
+            mouse_.ShowPointerValues();
+            model_.extras.Update([](ProfileExtras& e) {
+                e.pointerSpeed = std::clamp<std::uint8_t>(e.pointerSpeed, lighting::kPointerSpeedMin,
+                                                          lighting::kPointerSpeedMax);
+            });
+            RefreshMouse();
+            std::array<std::uint8_t, device::ActiveLightingSize(DeviceKind::Mouse)> record{};
+            model_.State(DeviceKind::Mouse).Read([&](const DeviceImages& i) {
+                std::copy_n(i.lightingSlots[kSlot0].begin(), record.size(), record.begin());
+            });
+            model_.Link(DeviceKind::Mouse).WriteParamRecord(record, 0);
+            model_.MarkPending(DeviceKind::Mouse);
+            if (hooks_.refreshKeyView) hooks_.refreshKeyView(DeviceKind::Mouse);
+            SendKeyBank(DeviceKind::Mouse);
+            break;
+        }
+        case ProfileFamily::MsDeng:
+            mouse_.ShowPointerValues();
+            RefreshMouse();
+            model_.MarkPending(DeviceKind::Mouse);
+            break;
+        case ProfileFamily::MsKey:
+            HideFunctionPanel(DeviceKind::Mouse);
+            if (hooks_.refreshKeyView) hooks_.refreshKeyView(DeviceKind::Mouse);
+            SendKeyBank(DeviceKind::Mouse);
+            break;
+        case ProfileFamily::MpDeng:
+            lighting_.Refresh(DeviceKind::MousePad);
+            model_.MarkPending(DeviceKind::MousePad);
+            break;
+    }
+}
+
+void ProfilePages::ResetPointerValues() {
+    model_.extras.Update([](ProfileExtras& e) {
+        e.pointerSpeed = kResetPointerSpeed;
+        e.wheelSpeed = kResetWheelSpeed;
+    });
+    if (auto* s = model_.window.FindSlider("ms_point_speed_slider")) s->SetValue(kResetPointerSlider);
+    if (auto* e = model_.window.FindEdit("ms_gunlun_speed_edit")) e->SetText(std::to_string(kResetWheelSpeed));
+}
+
+void ProfilePages::Reset(ProfileFamily family) {
+    const FamilyInfo& f = Family(family);
+    std::vector<std::uint8_t> payload(ResetReadSize(family), 0);
+    const int result = ReadProfileFile(DefaultProfilePath(family), payload);
+    if (const auto message = MessageForReadResult(result)) {
+        ShowMessage(*message);
+        return;
+    }
+    const std::span<const std::uint8_t> bytes(payload);
+    switch (family) {
+        case ProfileFamily::KbDeng:
+            WithBlocks(DeviceKind::Keyboard, [&](const SettingBlocks& b) { LoadPayload(family, bytes, b); });
+            Save(family);
+            if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+            lighting_.Refresh(DeviceKind::Keyboard);
+            model_.MarkPending(DeviceKind::Keyboard);
+            break;
+        case ProfileFamily::KbKey:
+        case ProfileFamily::MsKey: {
+            const DeviceKind kind = f.device;
+            if (kind == DeviceKind::Keyboard) HideFunctionPanel(kind);
+            model_.State(kind).Update([&](DeviceImages& i) {
+                std::copy_n(bytes.begin(), i.keyBanks[kBank0].size(), i.keyBanks[kBank0].begin());
+            });
+            Save(family);
+            if (kind == DeviceKind::Mouse) RefreshMouse();
+            SendKeyBank(kind);
+            break;
+        }
+        case ProfileFamily::MsDevice:
+        case ProfileFamily::MsDeng: {
+            const bool device = family == ProfileFamily::MsDevice;
+            model_.State(DeviceKind::Mouse).Update([&](DeviceImages& i) {
+                auto lightingBytes = bytes;
+                if (device) {
+                    std::copy_n(bytes.begin(), i.keyBanks[kBank0].size(), i.keyBanks[kBank0].begin());
+                    lightingBytes = bytes.subspan(kMsDevicePayloadLightingOffset);
+                }
+                auto& slot = i.lightingSlots[kSlot0];
+                std::copy_n(lightingBytes.begin(), std::min(lightingBytes.size(), slot.size()), slot.begin());
+                std::copy_n(slot.begin(), device::ActiveLightingSize(DeviceKind::Mouse), i.activeLighting.begin());
+            });
+            // Saved before the pointer values are reset: the files keep the values in effect.
+            if (!device) Save(ProfileFamily::MsDeng);
+            Save(ProfileFamily::MsDevice);
+            RefreshMouse();
+            model_.MarkPending(DeviceKind::Mouse);
+            ResetPointerValues();
+            if (device) SendKeyBank(DeviceKind::Mouse);
+            break;
+        }
+        case ProfileFamily::MpDeng:
+            model_.State(DeviceKind::MousePad).Update([&](DeviceImages& i) {
+                auto& slot = i.lightingSlots[kSlot0];
+                std::copy_n(bytes.begin(), std::min(bytes.size(), slot.size()), slot.begin());
+                std::copy_n(slot.begin(), device::ActiveLightingSize(DeviceKind::MousePad), i.activeLighting.begin());
+            });
+            Save(family);
+            lighting_.Refresh(DeviceKind::MousePad);
+            model_.MarkPending(DeviceKind::MousePad);
+            break;
+    }
+}
+
+void ProfilePages::SaveKeyboardState() {
+    Save(ProfileFamily::KbDeng);
+    Save(ProfileFamily::KbKey);
+    if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+}
+
+void ProfilePages::OverwriteKeyboardProfiles() {
+    const FamilyIndex lightingIndex = ReadFamilyIndex(ProfileFamily::KbDeng);
+    std::vector<std::uint8_t> payload;
+    std::size_t slot = 0;
+    WithBlocks(DeviceKind::Keyboard, [&](const SettingBlocks& b) {
+        slot = std::min<std::size_t>(b.keyboard->activeLighting[device::kActiveSlotOffset],
+                                     device::kLightingSlotCount - 1);
+        auto& block = b.keyboard->lightingSlots[slot];
+        std::copy_n(b.keyboard->activeLighting.begin(), device::ActiveLightingSize(DeviceKind::Keyboard),
+                    block.begin());
+        payload.assign(block.begin(), block.end());
+        payload.insert(payload.end(), b.customColourState->begin(), b.customColourState->end());
+        payload.insert(payload.end(), b.keyColourTable->begin(), b.keyColourTable->end());
+    });
+    for (const std::string& name : lightingIndex.names) {
+        WriteProfileFile(ProfilePath(ProfileFamily::KbDeng, name), payload, DeviceKind::Keyboard);
+    }
+    // The key profiles are rewritten before the lists are selected, so that selecting entry b
+    // sends the restored table rather than the key profile that was there before the restore.
+    std::vector<std::uint8_t> keys(kKeyPayloadSize, 0);
+    if (ReadProfileFile(DefaultProfilePath(ProfileFamily::KbKey), keys) == kProfileReadOk) {
+        for (const std::string& name : ReadFamilyIndex(ProfileFamily::KbKey).names) {
+            WriteProfileFile(ProfilePath(ProfileFamily::KbKey, name), keys, DeviceKind::Keyboard);
+        }
+    }
+    SelectInList(ProfileFamily::KbDeng, static_cast<int>(slot));
+    SelectInList(ProfileFamily::KbKey, static_cast<int>(slot));
+    HideFunctionPanel(DeviceKind::Keyboard);
+    if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+}
+
+void ProfilePages::SelectSaved(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard:
+            // The keyboard's state was saved into the recorded profiles by its read-back.
+            SelectInList(ProfileFamily::KbDeng, ReadSelect(ProfileFamily::KbDeng));
+            SelectInList(ProfileFamily::KbKey, ReadSelect(ProfileFamily::KbKey));
+            break;
+        case DeviceKind::Mouse:
+            Save(ProfileFamily::MsDevice);
+            SelectInList(ProfileFamily::MsDevice, ReadSelect(ProfileFamily::MsDevice));
+            break;
+        case DeviceKind::MousePad:
+            Save(ProfileFamily::MpDeng);
+            SelectInList(ProfileFamily::MpDeng, ReadSelect(ProfileFamily::MpDeng));
+            break;
+    }
+}
+
+bool ProfilePages::StoreKeyboardDefaultTable(const device::KeyTableImage& table) {
+    model_.State(DeviceKind::Keyboard).Update([&](DeviceImages& i) { i.defaultKeyTable = table; });
+    return WriteProfileFile(DefaultProfilePath(ProfileFamily::KbKey), table, DeviceKind::Keyboard);
+}
+
+}  // namespace corvane::profiles::pages

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+
+#include "device/device_kind.h"
+#include "lighting/pages/lighting_page.h"
+#include "lighting/pages/mouse_page.h"
+#include "lighting/pages/page_model.h"
+#include "profiles/profile_family.h"
+#include "profiles/profile_payload.h"
+
+namespace corvane::profiles::pages {
+
+using lighting::pages::PageModel;
+
+// The six profile lists: building them at start, selecting (load, show, send), saving the
+// selected profile after every change, resetting to the shipped default, and the keyboard's
+// saves after a read-back. UI thread, except LoadSavedDeviceProfile.
+class ProfilePages {
+public:
+    // Steps that belong to other pages (the key views, key capture, custom colour tools).
+    struct Hooks {
+        std::function<void(device::DeviceKind)> refreshKeyView;
+        std::function<void()> stopKeyCapture;
+        std::function<void()> refreshCustomColours;
+    };
+
+    ProfilePages(PageModel& model, lighting::pages::LightingPage& lighting,
+                 lighting::pages::MousePage& mouse, Hooks hooks = {});
+
+    // Fills the device's lists from its index file (first run: the shipped defaults).
+    void Init(device::DeviceKind kind);
+    // Runs f(const SettingBlocks&) with the kind's blocks held.
+    void WithBlocks(device::DeviceKind kind, const std::function<void(const SettingBlocks&)>& f);
+    void Save(ProfileFamily family);
+    int Load(ProfileFamily family, int index);
+    // The family's list has a new current entry.
+    void SelectProfile(ProfileFamily family);
+    void Reset(ProfileFamily family);
+    void SaveKeyboardState();
+    void OverwriteKeyboardProfiles();
+    // At arrival, after the device was read: its state goes into the recorded profiles, then
+    // those are selected.
+    void SelectSaved(device::DeviceKind kind);
+    // Any thread: the mouse's recorded device profile into the blocks.
+    void LoadSavedDeviceProfile();
+    // The keyboard's factory key table becomes the shipped key default.
+    bool StoreKeyboardDefaultTable(const device::KeyTableImage& table);
+
+private:
+    void ShowLink(ProfileFamily family, int index);
+    void AfterLoad(ProfileFamily family, int index);
+    void HideFunctionPanel(device::DeviceKind kind);
+    void RefreshMouse();
+    void SendKeyBank(device::DeviceKind kind);
+    void ResetPointerValues();
+    void SelectInList(ProfileFamily family, int index);
+    void ShowMessage(const std::string& id);
+
+    PageModel& model_;
+    lighting::pages::LightingPage& lighting_;
+    lighting::pages::MousePage& mouse_;
+    Hooks hooks_;
+};
+
+}  // namespace corvane::profiles::pages

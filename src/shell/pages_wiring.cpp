@@ -1,0 +1,357 @@
+#include "shell/pages_wiring.h"
+
+#include <QTimer>
+
+#include <cstdlib>
+#include <string>
+
+#include "device/state_transfer.h"
+#include "macros/cursor_scripts.h"
+#include "platform/debug_out.h"
+
+namespace corvane::shell {
+namespace {
+
+using device::DeviceKind;
+using lighting::DirectionControl;
+using profiles::ProfileFamily;
+using Note = ui::Notification;
+
+constexpr const char* kClick = "click";
+constexpr const char* kSelect = "selectchanged";
+constexpr const char* kItem = "itemselect";
+constexpr const char* kItemClick = "itemclick";
+constexpr const char* kValue = "valuechanged";
+constexpr const char* kMoveValue = "movevaluechanged";
+constexpr const char* kText = "textchanged";
+constexpr const char* kColour = "colorchanged";
+constexpr const char* kRenewDebugText = "12312312312312";
+
+// Hover pictures of the mouse button areas: normal and pressed state.
+struct HoverImage {
+    const char* down;
+    const char* normal;
+};
+constexpr HoverImage kHoverImages[] = {
+    {"file='ms/key_left_down.png'", "file='ms/key_left_normal.png'"},
+    {"file='ms/key_wheel_down.png'", "file='ms/key_wheel_normal.png'"},
+    {"file='ms/key_right_down.png'", "file='ms/key_right_normal.png'"},
+    {"file='ms/key_forward_down.png'", "file='ms/key_forward_normal.png'"},
+    {"file='ms/key_back_down.png'", "file='ms/key_back_normal.png'"},
+    {"file='ms/key_dpi_down.png'", "file='ms/key_dpi_normal.png'"},
+    {"file='ms/key_dpi1_down.png'", "file='ms/key_dpi1_normal.png'"},
+};
+
+// Function tabs of a device and the page each shows in its switch.
+struct FunctionTab {
+    const char* name;
+    int page;
+};
+constexpr FunctionTab kKeyboardTabs[] = {
+    {"kb_deng_Op_tab", 0}, {"kb_macro_Op_tab", 1}, {"kb_key_Op_tab", 2}, {"kb_rich_Op_tab", 3}};
+constexpr FunctionTab kMouseTabs[] = {{"ms_deng_Op_tab", 0}, {"ms_macro_Op_tab", 1}, {"ms_key_Op_tab", 2},
+                                      {"ms_rich_Op_tab", 3}, {"ms_cursor_Op_tab", 4}};
+constexpr int kKeyPage = 2;
+
+constexpr const char* kFamilyParts[] = {"kb_pro_deng_", "kb_pro_key_", "ms_pro_device_",
+                                        "ms_pro_deng_", "ms_pro_key_",  "mp_pro_deng_"};
+constexpr ProfileFamily kFamiliesByPart[] = {ProfileFamily::KbDeng,   ProfileFamily::KbKey,
+                                             ProfileFamily::MsDevice, ProfileFamily::MsDeng,
+                                             ProfileFamily::MsKey,    ProfileFamily::MpDeng};
+constexpr const char* kListCommands[] = {"add", "sub", "import", "export", "copy", "edit"};
+constexpr const char* kMacroCommands[] = {"btn_name_add", "btn_name_sub", "btn_down", "btn_up",
+                                          "btn_uptop", "btn_downbottom", "btn_delete", "btn_deleteall",
+                                          "btn_cancel", "btn_save", "btn_import", "btn_export",
+                                          "btn_savemacroname"};
+constexpr const char* kMacroInserts[] = {
+    "leftkey", "rightkey", "moudlekey", "forwardkey", "backkey", "leftkeydown", "rightkeydown",
+    "moudlekeydown", "forwardkeydown", "backkeydown", "leftkeyup", "rightkeyup", "moudlekeyup",
+    "forwardkeyup", "backkeyup", "moveleftkey", "moverightkey", "moveupkey", "movedownkey"};
+
+int SliderValue(const Note& n) {
+    if (auto* slider = dynamic_cast<ui::Slider*>(n.sender)) return slider->Value();
+    return static_cast<int>(n.param);
+}
+int ItemIndex(const Note& n) {
+    if (auto* list = dynamic_cast<ui::ItemList*>(n.sender)) return list->CurSel();
+    return static_cast<int>(n.param);
+}
+bool Checked(const Note& n) {
+    auto* option = dynamic_cast<ui::Option*>(n.sender);
+    return option != nullptr && option->IsSelected();
+}
+ui::Colour PickedColour(const Note& n) {
+    if (auto* palette = dynamic_cast<ui::ColourPalette*>(n.sender)) return palette->SelectedColour();
+    return static_cast<ui::Colour>(n.param);
+}
+
+}  // namespace
+
+PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettings> pointer)
+    : main_(main),
+      pointer_(std::move(pointer)),
+      model_(main.Window(),
+             {&main.Link(DeviceKind::Keyboard), &main.Link(DeviceKind::Mouse), &main.Link(DeviceKind::MousePad)},
+             {&main.State(DeviceKind::Keyboard), &main.State(DeviceKind::Mouse),
+              &main.State(DeviceKind::MousePad)},
+             {&main.LightingPending(DeviceKind::Keyboard), &main.LightingPending(DeviceKind::Mouse),
+              &main.LightingPending(DeviceKind::MousePad)}),
+      lighting_(model_),
+      mouse_(model_, *pointer_),
+      profiles_(model_, lighting_, mouse_),
+      upload_(model_, {[this] { main_.SendMessage(WindowMessage::ShowProgress); },
+                       [this] { main_.SendMessage(WindowMessage::StartProgressTimer); }, {}}) {
+    model_.save = [this](ProfileFamily family) { profiles_.Save(family); };
+    BuildRoutes();
+
+    PageHooks hooks;
+    hooks.initDevicePages = [this](DeviceKind kind) { profiles_.Init(kind); };
+    hooks.route = [this](const Note& n) { Route(n); };
+    hooks.selectSavedProfiles = [this](DeviceKind kind) { profiles_.SelectSaved(kind); };
+    hooks.refreshPages = [this](DeviceKind kind) { RefreshPages(kind); };
+    hooks.loadSavedDeviceProfile = [this] { profiles_.LoadSavedDeviceProfile(); };
+    hooks.readCursorScripts = [this] { macros::ReadScriptsFromMouse(main_.Link(DeviceKind::Mouse)); };
+    hooks.saveKeyboardState = [this] { profiles_.SaveKeyboardState(); };
+    hooks.overwriteKeyboardProfiles = [this] { profiles_.OverwriteKeyboardProfiles(); };
+    hooks.deviceMessage = [this](WindowMessage message) { AfterDeviceMessage(message); };
+    main_.SetPageHooks(std::move(hooks));
+}
+
+PagesWiring::~PagesWiring() { main_.SetPageHooks({}); }
+
+void PagesWiring::RefreshPages(DeviceKind kind) {
+    lighting_.Refresh(kind);
+    if (kind == DeviceKind::Mouse) mouse_.Refresh();
+}
+
+int PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
+    device::StateTransferHooks hooks;
+    hooks.hideFunctionPanel = [this] {
+        if (auto* panel = main_.Window().Find("ms_tab_function")) panel->SetVisible(false);
+    };
+    hooks.refreshPages = [this, kind] { RefreshPages(kind); };
+    return device::SwitchSlot(kind, main_.Link(kind), main_.State(kind), slot, hooks);
+}
+
+void PagesWiring::ResetMousePad() {
+    device::StateTransferHooks hooks;
+    // The pad takes a second to come back; the window stays responsive meanwhile.
+    hooks.sendMousePadReset = [this] {
+        QTimer::singleShot(device::kMousePadResetSettleMs, &main_,
+                           [this] { main_.HandleMessage(WindowMessage::MousePadRead, 0, 0); });
+    };
+    device::ResetMousePad(main_.Link(DeviceKind::MousePad), hooks, [](int) {});
+}
+
+void PagesWiring::AfterDeviceMessage(WindowMessage message) {
+    switch (message) {
+        case WindowMessage::MouseDataChanged:
+            RefreshPages(DeviceKind::Mouse);
+            profiles_.Save(ProfileFamily::MsDevice);
+            break;
+        case WindowMessage::MouseSlotSwitched:
+            RefreshPages(DeviceKind::Mouse);
+            profiles_.Save(ProfileFamily::MsDeng);
+            profiles_.Save(ProfileFamily::MsDevice);
+            break;
+        case WindowMessage::MousePadRead:
+        case WindowMessage::MousePadSlotSwitched:
+            RefreshPages(DeviceKind::MousePad);
+            profiles_.Save(ProfileFamily::MpDeng);
+            break;
+        case WindowMessage::KeyboardSlotSwitched:
+            RefreshPages(DeviceKind::Keyboard);
+            profiles_.Save(ProfileFamily::KbDeng);
+            break;
+        case WindowMessage::KeyboardFactoryTable: {
+            device::KeyTableImage table = main_.State(DeviceKind::Keyboard).Snapshot().defaultKeyTable;
+            if (main_.Link(DeviceKind::Keyboard).ReadDefaultKeyTable(table) == device::kSuccess) {
+                profiles_.StoreKeyboardDefaultTable(table);
+            }
+            break;
+        }
+        default: break;
+    }
+}
+
+void PagesWiring::Route(const Note& n) {
+    const std::string name = n.sender ? n.sender->Name() : std::string();
+    if (n.type == "msenter" || n.type == "msleave") {
+        const auto split = SplitIndexedName(name);
+        if (!split || !ui::EqualsIgnoreCase(split->prefix, "ms_key_") || static_cast<std::size_t>(split->index) >= std::size(kHoverImages)) {
+            return;
+        }
+        if (auto* picture = main_.Window().Find(name + "_0")) {
+            const HoverImage& image = kHoverImages[split->index];
+            picture->SetBkImage(n.type == "msenter" ? image.down : image.normal);
+        }
+        return;
+    }
+    if (n.type == kClick && ui::EqualsIgnoreCase(name, "skinbtn")) {
+        // The skin picker comes with its own window; the click goes on to the table below.
+    }
+    router_.Route(n);
+}
+
+void PagesWiring::BuildRoutes() {
+    Router& r = router_;
+    auto& w = main_.Window();
+    const Router::Handler none;
+    const Router::IndexedHandler noneIndexed;
+
+    // --- clicks on indexed controls, in their order ---
+    r.AddIndexed(kClick, "kb_key_", noneIndexed);   // key editor
+    r.AddIndexed(kClick, "kb_dkey_", noneIndexed);  // custom colour of a key
+    r.AddIndexed(kClick, "ms_key_", noneIndexed);   // key editor
+    r.AddIndexed(kClick, "ms_DPI_color_btn_", [this](int n, const Note&) { mouse_.DpiColourButton(n); });
+    r.AddIndexed(kClick, "ms_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::Mouse, n); });
+    r.AddIndexed(kClick, "mp_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::MousePad, n); });
+    r.AddIndexed(kClick, "kb_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::Keyboard, n); });
+    r.AddIndexed(kClick, "ms_profile_", [this](int n, const Note&) { SwitchSlot(DeviceKind::Mouse, n); });
+    r.AddIndexed(kClick, "ms_bullet_op_", noneIndexed, /*thenExact=*/true);  // cursor scripts
+
+    // --- clicks on named controls, in their order ---
+    r.AddExact(kClick, {"ms_bulletdate_save_btn", "ms_bulletdate_reset_btn", "bullet_selected_prev",
+                        "bullet_selected_next", "ms_bulletdate_import_btn", "ms_bulletdate_export_btn"},
+               none);
+    r.AddExact(kClick, "dpi_btn", [&w](const Note& n) {
+        w.SetDpi(std::atoi(n.sender->UserData().c_str()));
+    });
+    r.AddExact(kClick, {"ms_key_butt_keysave", "ms_macro_btn_redio", "kb_macro_btn_redio"}, none);
+    for (const char* device : {"ms_macro_", "kb_macro_"}) {
+        for (const char* command : kMacroCommands) r.AddExact(kClick, std::string(device) + command, none);
+    }
+    r.AddExact(kClick, "ms_key_butt_prosave", [this](const Note&) { upload_.Upload(DeviceKind::Mouse); });
+    r.AddExact(kClick, "kb_key_butt_prosave", [this](const Note&) { upload_.Upload(DeviceKind::Keyboard); });
+    r.AddExact(kClick, "ms_gunlun_speed_up_btn", [this](const Note&) { mouse_.StepWheelSpeed(true); });
+    r.AddExact(kClick, "ms_gunlun_speed_down_btn", [this](const Note&) { mouse_.StepWheelSpeed(false); });
+    r.AddExact(kClick, "ms_one_profile_default", [this](const Note&) { mouse_.RestoreWindowsPointerDefaults(); });
+    r.AddExact(kClick, "mp_one_profile_default", [this](const Note&) { ResetMousePad(); });
+    r.AddExact(kClick, "ms_Deng_FXL_btn", [this](const Note&) {
+        lighting_.SetDirection(DeviceKind::Mouse, DirectionControl::MouseLeftButton);
+    });
+    r.AddExact(kClick, "ms_Deng_FXR_btn", [this](const Note&) {
+        lighting_.SetDirection(DeviceKind::Mouse, DirectionControl::MouseRightButton);
+    });
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        r.AddExact(kClick, lighting::pages::Named(kind, "deng_same_mode"),
+                   [this, kind](const Note&) { lighting_.SameMode(kind); });
+    }
+    r.AddExact(kClick, {"kb_profile_fun_spread_btn", "ms_profile_fun_spread_btn", "mp_profile_fun_spread_btn"},
+               none);
+    for (std::size_t i = 0; i < std::size(kFamilyParts); ++i) {
+        for (const char* command : kListCommands) {
+            r.AddExact(kClick, std::string(kFamilyParts[i]) + command + "_btn", none);  // list management
+        }
+        r.AddExact(kClick, std::string(kFamilyParts[i]) + "reset_btn",
+                   [this, family = kFamiliesByPart[i]](const Note&) { profiles_.Reset(family); });
+    }
+    for (ProfileFamily family : profiles::kAllFamilies) {
+        const std::string id(profiles::Family(family).id);
+        r.AddExact(kClick, id + "_profile_link_btn", none);       // application links
+        r.AddExact(kClick, id + "_profile_edit_save_btn", none);  // rename
+    }
+    for (const char* device : {"ms_macro_inset_", "kb_macro_inset_"}) {
+        for (const char* insert : kMacroInserts) r.AddExact(kClick, std::string(device) + insert + "_btn", none);
+    }
+    r.AddExact(kClick, "renew_device", [](const Note&) { platform::debugOut(kRenewDebugText); });
+
+    // --- options and tabs (the device tabs are the window's own) ---
+    auto functionTabs = [&](const auto& tabs, const char* switchName, const char* panel) {
+        for (const FunctionTab& tab : tabs) {
+            r.AddExact(kSelect, tab.name, [&w, switchName, panel, page = tab.page](const Note& n) {
+                if (!Checked(n)) return;
+                auto* pages = w.FindTab(switchName);
+                if (!pages) return;
+                const int before = pages->CurPage();
+                pages->SelectPage(page);
+                if (before != page && (before == kKeyPage || page == kKeyPage)) {
+                    if (auto* p = w.Find(panel)) p->SetVisible(false);
+                }
+            });
+        }
+    };
+    functionTabs(kKeyboardTabs, "kb_tab_switch", "kb_tab_function");
+    functionTabs(kMouseTabs, "ms_tab_switch", "ms_tab_function");
+    r.AddIndexed(kSelect, "ms_gun_op_", noneIndexed);
+    r.AddIndexed(kSelect, "ms_bullet_op_", noneIndexed);
+    r.AddExact(kSelect, {"ms_cursor_x_check", "ms_cursor_y_check", "ms_macro_check_time", "ms_macro_keyboard_event",
+                         "ms_macro_mouse_click", "ms_macro_mouse_roller", "ms_macro_mouse_move",
+                         "ms_macro_btn_shubiao", "kb_macro_btn_shubiao"},
+               none);
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        r.AddExact(kSelect, lighting::pages::Named(kind, "Deng_7color_check"),
+                   [this, kind](const Note& n) { lighting_.SetSevenColour(kind, Checked(n)); });
+        r.AddExact(kSelect, lighting::pages::Named(kind, "Deng_FXL_check"), [this, kind](const Note& n) {
+            lighting_.SetDirection(kind, DirectionControl::LeftCheck, Checked(n));
+        });
+        r.AddExact(kSelect, lighting::pages::Named(kind, "Deng_FXR_check"), [this, kind](const Note& n) {
+            lighting_.SetDirection(kind, DirectionControl::RightCheck, Checked(n));
+        });
+    }
+    r.AddExact(kSelect, {"kb_Deng_all_kill_check", "kb_Deng_all_bright_check"}, none);  // custom colours
+    for (ProfileFamily family : profiles::kAllFamilies) {
+        r.AddExact(kSelect, std::string(profiles::Family(family).id) + "_profile_link_check", none);
+    }
+
+    // --- lists and combos ---
+    for (const char* combo : {"ms_deng_combo_modeSelect0", "ms_deng_combo_modeSelect1", "ms_deng_combo_modeSelect2"}) {
+        r.AddExact(kItem, combo, [this](const Note& n) { lighting_.SetMode(DeviceKind::Mouse, ItemIndex(n)); });
+    }
+    r.AddExact(kItem, "mp_deng_combo_modeSelect",
+               [this](const Note& n) { lighting_.SetMode(DeviceKind::MousePad, ItemIndex(n)); });
+    r.AddExact(kItem, "kb_deng_combo_modeSelect",
+               [this](const Note& n) { lighting_.SetMode(DeviceKind::Keyboard, ItemIndex(n)); });
+    r.AddExact(kItem, "kb_deng_combo_curtom_count", none);  // custom colour sets
+    r.AddExact(kItem, "ms_report_fct_combo", [this](const Note& n) { mouse_.SetReportRate(ItemIndex(n)); });
+    for (const char* device : {"ms_", "kb_"}) {
+        for (const char* list : {"MacroName_list", "Macro_list", "macro_combo_keyselect", "macro_combo_mouselect",
+                                 "macro_combo_upordown", "key_fct_combo"}) {
+            r.AddExact(kItem, std::string(device) + list, none);
+        }
+        r.AddIndexed(kItem, std::string(device) + "key_fct_combo_", noneIndexed);
+    }
+    r.AddExact(kItem, "mp_deng_combo_profile",
+               [this](const Note& n) { SwitchSlot(DeviceKind::MousePad, ItemIndex(n)); });
+    for (ProfileFamily family : profiles::kAllFamilies) {
+        r.AddExact(kItem, std::string(profiles::Family(family).listControl),
+                   [this, family](const Note&) { profiles_.SelectProfile(family); });
+    }
+    r.AddExact(kItemClick, {"ms_macro_action", "kb_macro_action"}, none);
+
+    // --- sliders: the final value, and the steps of a drag ---
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        r.AddExact(kValue, lighting::pages::Named(kind, "deng_light_slider"),
+                   [this, kind](const Note& n) { lighting_.SetBrightness(kind, SliderValue(n)); });
+        r.AddExact(kValue, lighting::pages::Named(kind, "deng_speed_slider"),
+                   [this, kind](const Note& n) { lighting_.SetSpeed(kind, SliderValue(n)); });
+    }
+    for (std::size_t level = 1; level <= lighting::kDpiLevelCount; ++level) {
+        const std::string slider = "ms_DPI" + std::to_string(level) + "_slider";
+        r.AddExact(kValue, slider, [this, level](const Note& n) { mouse_.SetDpiLevelValue(level, SliderValue(n), true); });
+        r.AddExact(kMoveValue, slider,
+                   [this, level](const Note& n) { mouse_.SetDpiLevelValue(level, SliderValue(n), false); });
+    }
+    r.AddExact(kValue, "ms_point_speed_slider", [this](const Note& n) { mouse_.SetPointerSpeed(SliderValue(n)); });
+    r.AddExact(kValue, "ms_sensor_height_slider", [this](const Note& n) { mouse_.SetSensorHeight(SliderValue(n)); });
+
+    // --- edits ---
+    for (const char* device : {"ms_", "kb_"}) {
+        r.AddIndexed(kText, std::string(device) + "key_fct_edit_", noneIndexed);
+    }
+    r.AddExact(kText, {"ms_DPI_edit_R", "ms_DPI_edit_G", "ms_DPI_edit_B"}, [this](const Note&) { mouse_.ApplyDpiEdits(); });
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        for (const char* edit : {"Deng_edit_R", "Deng_edit_G", "Deng_edit_B"}) {
+            r.AddExact(kText, lighting::pages::Named(kind, edit), [this, kind](const Note&) { lighting_.ApplyEdits(kind); });
+        }
+    }
+
+    // --- palettes ---
+    r.AddExact(kColour, "Pallet", [this](const Note& n) { mouse_.SetDpiColour(lighting::FromArgb(PickedColour(n)), true); });
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        r.AddExact(kColour, lighting::pages::Named(kind, "deng_Color_Pallet"),
+                   [this, kind](const Note& n) { lighting_.PaletteColour(kind, PickedColour(n)); });
+    }
+}
+
+}  // namespace corvane::shell

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+
+#include "lighting/pages/lighting_page.h"
+#include "lighting/pages/mouse_page.h"
+#include "lighting/pages/page_model.h"
+#include "macros/pages/upload_page.h"
+#include "platform/pointer_settings.h"
+#include "profiles/pages/profile_pages.h"
+#include "shell/main_wnd.h"
+#include "shell/routing.h"
+
+namespace corvane::shell {
+
+// The working pages of the main window: builds the page objects on the window's links and
+// images, fills the window's page hooks and the routing tables. Lives as long as the CMainWnd it
+// was given (create it after the window, destroy it before).
+class PagesWiring {
+public:
+    explicit PagesWiring(CMainWnd& main,
+                         std::unique_ptr<platform::PointerSettings> pointer = platform::MakePointerSettings());
+    ~PagesWiring();
+    PagesWiring(const PagesWiring&) = delete;
+    PagesWiring& operator=(const PagesWiring&) = delete;
+
+    lighting::pages::PageModel& Model() { return model_; }
+    lighting::pages::LightingPage& Lighting() { return lighting_; }
+    lighting::pages::MousePage& Mouse() { return mouse_; }
+    profiles::pages::ProfilePages& Profiles() { return profiles_; }
+    const Router& Routes() const { return router_; }
+
+    // The page part of a notification (CMainWnd has logged it and handled its own).
+    void Route(const ui::Notification& notification);
+    // The slot buttons and the pad's slot list: n outside 0..4 is ignored by the switch.
+    int SwitchSlot(device::DeviceKind kind, int slot);
+    void RefreshPages(device::DeviceKind kind);
+
+private:
+    void BuildRoutes();
+    void AfterDeviceMessage(WindowMessage message);
+    void ResetMousePad();
+
+    CMainWnd& main_;
+    std::unique_ptr<platform::PointerSettings> pointer_;
+    lighting::pages::PageModel model_;
+    lighting::pages::LightingPage lighting_;
+    lighting::pages::MousePage mouse_;
+    profiles::pages::ProfilePages profiles_;
+    macros::pages::UploadPage upload_;
+    Router router_;
+};
+
+}  // namespace corvane::shell
