@@ -1,0 +1,138 @@
+// Profile lists end to end: selection with its sends, reset, and the keyboard's read-backs.
+
+#include "pages_fixture.h"
+
+#include <cstdlib>
+
+namespace corvane::shell::testing {
+namespace {
+
+constexpr std::size_t kBrightness = 2;
+
+std::string ThreeNames(const char* count, const char* names, const char* select) {
+    return std::string("[") + count + "]\ncount=3\n[" + names + "]\n0=p0\n1=p1\n2=p2\n[" + select + "]\nselect=0\n";
+}
+
+TEST_F(PagesTest, SelectingKeyboardLightingProfileTwoAlsoSelectsKeyProfileTwo) {
+    WriteIndex(DeviceKind::Keyboard, ThreeNames("PROFILEDENGCOUNT", "PROFILEDENGNAME", "PROFILEDENGSELECT") +
+                                         ThreeNames("PROFILECOUNT", "PROFILENAME", "PROFILESELECT"));
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        WriteProfile(ProfileFamily::KbDeng, name, [i](Bytes& p) { p[kBrightness] = static_cast<std::uint8_t>(10 + i); });
+        WriteProfile(ProfileFamily::KbKey, name, [i](Bytes& p) { p[0] = static_cast<std::uint8_t>(0x70 + i); });
+    }
+    Start({DeviceKind::Keyboard});
+    ASSERT_EQ(window_->FindCombo("kb_deng_profile_combo")->Count(), 3);
+
+    PickItem("kb_deng_profile_combo", 2);
+    Flush();
+    EXPECT_EQ(window_->FindCombo("kb_key_profile_combo")->CurSel(), 2);
+    EXPECT_EQ(TextOf("kb_deng_profile_name_edit"), "p2");
+    EXPECT_EQ(Params(DeviceKind::Keyboard)[kBrightness], 12);
+    EXPECT_EQ(Dev(DeviceKind::Keyboard).Memory(virt::MemoryArea::Keys)[0], 0x72);
+    EXPECT_EQ(profiles::ReadSelect(ProfileFamily::KbDeng), 2);
+    EXPECT_EQ(profiles::ReadSelect(ProfileFamily::KbKey), 2);
+    EXPECT_GT(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteKeyBank), 0u);
+}
+
+TEST_F(PagesTest, MouseDeviceProfileShowsItsPointerValues) {
+    WriteIndex(DeviceKind::Mouse, "[PROFILEDEVICECOUNT]\ncount=2\n[PROFILEDEVICENAME]\n0=a\n1=b\n"
+                                  "[PROFILEDEVICESELECT]\nselect=0\n");
+    WriteProfile(ProfileFamily::MsDevice, "b", [](Bytes& p) {
+        p[512 + 23] = 7;  // pointer speed
+        p[512 + 24] = 4;  // wheel lines
+        p[512 + kBrightness] = 9;
+    });
+    Start({DeviceKind::Mouse});
+    PickItem("ms_device_profile_combo", 1);
+    Flush();
+    EXPECT_EQ(window_->FindSlider("ms_point_speed_slider")->Value(), 3);
+    EXPECT_EQ(TextOf("ms_gunlun_speed_edit"), "4");
+    EXPECT_EQ(Params(DeviceKind::Mouse)[kBrightness], 9);
+    EXPECT_GE(Dev(DeviceKind::Mouse).RequestCount(device::Command::WriteKeyBank), 1u);
+}
+
+TEST_F(PagesTest, ResettingTheMouseKeyProfileWritesTheDefaultBankToFileAndMouse) {
+    Start({DeviceKind::Mouse});
+    Bytes shipped(512, 0);
+    ASSERT_EQ(profiles::ReadProfileFile(profiles::DefaultProfilePath(ProfileFamily::MsKey), shipped), 0);
+    // Something else in the mouse's bank 0 first.
+    const Bytes other(126, 0x11);
+    Dev(DeviceKind::Mouse).SetMemory(virt::MemoryArea::Keys, 0, other);
+    main_->State(DeviceKind::Mouse).Update([](device::DeviceImages& i) { i.keyBanks[0].fill(0x11); });
+
+    Click("ms_pro_key_reset_btn");
+    const Bytes file = ProfileBytes(ProfileFamily::MsKey, "新配置文件1");
+    ASSERT_EQ(file.size(), kHeader + 512);
+    EXPECT_TRUE(std::equal(shipped.begin(), shipped.end(), file.begin() + kHeader));
+    const Bytes keys = Dev(DeviceKind::Mouse).Memory(virt::MemoryArea::Keys);
+    EXPECT_TRUE(std::equal(shipped.begin(), shipped.begin() + 126, keys.begin()));
+    EXPECT_GT(Dev(DeviceKind::Mouse).RequestCount(device::Command::WriteKeyBank), 0u);
+}
+
+TEST_F(PagesTest, MouseLightingResetSavesTheRunningPointerValuesThenResetsThem) {
+    Start({DeviceKind::Mouse});
+    Slide("ms_point_speed_slider", 9);  // stores 20
+    Click("ms_pro_deng_reset_btn");
+    EXPECT_EQ(ProfileBytes(ProfileFamily::MsDeng, "新配置文件1")[kHeader + 23], 20);
+    EXPECT_EQ(ProfileBytes(ProfileFamily::MsDevice, "新配置文件1")[kHeader + 512 + 23], 20);
+    EXPECT_EQ(window_->FindSlider("ms_point_speed_slider")->Value(), 5);
+    EXPECT_EQ(TextOf("ms_gunlun_speed_edit"), "1");
+    // The next save carries 10 and 1.
+    Slide("ms_deng_light_slider", 1);
+    const Bytes saved = ProfileBytes(ProfileFamily::MsDeng, "新配置文件1");
+    EXPECT_EQ(saved[kHeader + 23], 10);
+    EXPECT_EQ(saved[kHeader + 24], 1);
+}
+
+TEST_F(PagesTest, RestoreReadBackWithoutKeyDefaultRewritesOnlyLightingProfiles) {
+    // A program folder whose defaults lack the keyboard's key table.
+    const auto program = home_ / "program";
+    std::filesystem::create_directories(program / "defaults");
+    for (const auto& entry : std::filesystem::directory_iterator(BinFolder() / "defaults")) {
+        if (entry.path().filename() != "kbkeydefault.pro") {
+            std::filesystem::copy_file(entry.path(), program / "defaults" / entry.path().filename());
+        }
+    }
+    WriteIndex(DeviceKind::Keyboard, ThreeNames("PROFILEDENGCOUNT", "PROFILEDENGNAME", "PROFILEDENGSELECT") +
+                                         ThreeNames("PROFILECOUNT", "PROFILENAME", "PROFILESELECT"));
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        WriteProfile(ProfileFamily::KbDeng, name, [](Bytes& p) { p[kBrightness] = 1; });
+        WriteProfile(ProfileFamily::KbKey, name, [i](Bytes& p) { p[0] = static_cast<std::uint8_t>(0x70 + i); });
+    }
+    setenv("CORVANE_HOME", program.c_str(), 1);
+    Start({DeviceKind::Keyboard});
+    std::vector<Bytes> keysBefore;
+    for (int i = 0; i < 3; ++i) keysBefore.push_back(ProfileBytes(ProfileFamily::KbKey, "p" + std::to_string(i)));
+
+    // The keyboard restored itself to another brightness, then announces it.
+    const Bytes brightness{6};
+    Dev(DeviceKind::Keyboard).SetMemory(virt::MemoryArea::Params, kBrightness, brightness);
+    main_->HandleMessage(WindowMessage::KeyboardRestored, 0, 0);
+    ASSERT_TRUE(RunUntil([&] { return ProfileBytes(ProfileFamily::KbDeng, "p2")[kHeader + kBrightness] == 6; }));
+    RunUntil([] { return false; }, 30);
+    EXPECT_FALSE(main_->KeyboardRestoreFlag());
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        const Bytes lighting = ProfileBytes(ProfileFamily::KbDeng, name);
+        ASSERT_EQ(lighting.size(), 1974u) << name;
+        EXPECT_EQ(lighting[kHeader + kBrightness], 6) << name;
+        EXPECT_EQ(ProfileBytes(ProfileFamily::KbKey, name), keysBefore[i]) << name;
+    }
+}
+
+TEST_F(PagesTest, FirstRunBuildsEveryListWithItsFirstProfile) {
+    Start({});
+    for (ProfileFamily family : profiles::kAllFamilies) {
+        const auto& f = profiles::Family(family);
+        auto* combo = window_->FindCombo(f.listControl);
+        ASSERT_NE(combo, nullptr) << f.id;
+        ASSERT_EQ(combo->Count(), 1) << f.id;
+        EXPECT_EQ(combo->ItemAt(0)->UserData(), std::string(f.firstRunName));
+        EXPECT_EQ(ProfileBytes(family, std::string(f.firstRunName)).size(), kHeader + f.payloadSize) << f.id;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::shell::testing
