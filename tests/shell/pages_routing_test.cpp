@@ -1,0 +1,123 @@
+// Routing by name, slot switching and the upload buttons.
+
+#include "pages_fixture.h"
+
+#include "macros/macro_files.h"
+#include "platform/debug_out.h"
+#include "shell/routing.h"
+
+namespace corvane::shell::testing {
+namespace {
+
+TEST(SplitIndexedNameTest, SplitsAtTheLastUnderscoreBeforeDigits) {
+    struct Case {
+        const char* name;
+        std::optional<std::pair<std::string, int>> split;
+    };
+    const Case cases[] = {{"kb_dkey_37", std::pair<std::string, int>{"kb_dkey_", 37}},
+                          {"MS_PROFILE_3", std::pair<std::string, int>{"MS_PROFILE_", 3}},
+                          {"ms_DPI1_slider", std::nullopt},
+                          {"ms_key_", std::nullopt},
+                          {"ms_key_1a", std::nullopt},
+                          {"renew_device", std::nullopt}};
+    for (const Case& c : cases) {
+        const auto split = SplitIndexedName(c.name);
+        ASSERT_EQ(split.has_value(), c.split.has_value()) << c.name;
+        if (split) {
+            EXPECT_EQ(split->prefix, c.split->first) << c.name;
+            EXPECT_EQ(split->index, c.split->second) << c.name;
+        }
+    }
+}
+
+TEST_F(PagesTest, SlotButtonsSwitchTheMouseAndIgnoreSlotsPastFour) {
+    platform::DebugCapture debug;
+    Start({DeviceKind::Mouse, DeviceKind::MousePad});
+    // The skin has slots 0..4; a control named past them reaches the switch all the same.
+    Find("ms_profile_4")->SetName("ms_profile_7");
+    Click("ms_profile_7");
+    EXPECT_TRUE(debug.Contains("click ms_profile_7"));
+    EXPECT_EQ(Dev(DeviceKind::Mouse).RequestCount(device::Command::ReadParamRecord), 0u);
+    EXPECT_EQ(Params(DeviceKind::Mouse)[0], 0);
+
+    // Upper case routes like lower case.
+    auto* three = Find("ms_profile_3");
+    three->SetName("MS_PROFILE_3");
+    Raise("click", three);
+    EXPECT_EQ(Params(DeviceKind::Mouse)[0], 3);
+    EXPECT_EQ(Record(DeviceKind::Mouse)[0], 3);
+
+    PickItem("mp_deng_combo_profile", 2);
+    EXPECT_EQ(Params(DeviceKind::MousePad)[0], 2);
+    EXPECT_EQ(Record(DeviceKind::MousePad)[0], 2);
+}
+
+TEST_F(PagesTest, HoverImagesAndNamedClicks) {
+    platform::DebugCapture debug;
+    Start({DeviceKind::Mouse});
+    Raise("msenter", Find("ms_key_2"));
+    EXPECT_EQ(Find("ms_key_2_0")->BkImage(), "file='ms/key_right_down.png'");
+    Raise("msleave", Find("ms_key_2"));
+    EXPECT_EQ(Find("ms_key_2_0")->BkImage(), "file='ms/key_right_normal.png'");
+    Click("renew_device");
+    EXPECT_TRUE(debug.Contains("12312312312312"));
+}
+
+TEST_F(PagesTest, SelectingAnotherTabWhileAMacroIsEditedKeepsTheMacroPage) {
+    Start({DeviceKind::Keyboard, DeviceKind::Mouse});
+    window_->FindOption("kb_tab")->SetSelected(true, true);
+    Find("kb_macro_tab_saveorcancel")->SetVisible(true);
+    window_->FindOption("ms_tab")->SetSelected(true, true);
+    EXPECT_EQ(window_->FindTab("tab_switch")->CurPage(), 0);
+    EXPECT_EQ(window_->FindTab("kb_tab_switch")->CurPage(), 1);
+    EXPECT_TRUE(window_->FindOption("kb_tab")->IsSelected());
+    EXPECT_EQ(Boxes("message_text_3"), 1);
+
+    Find("kb_macro_tab_saveorcancel")->SetVisible(false);
+    window_->FindOption("ms_tab")->SetSelected(true, true);
+    EXPECT_EQ(window_->FindTab("tab_switch")->CurPage(), 1);
+}
+
+// A keyboard macro of `steps` steps in the keyboard's macro files.
+void WriteKeyboardMacro(const std::filesystem::path& folder, int steps) {
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "kbMacro.ini") << "[MACROCOUNT]\ncount=1\n[MACRONAME]\n0=big\n";
+    std::ofstream mac(folder / "big.mac");
+    mac << "[MACROACTIONCOUNT]\ncount=" << steps << "\n[MACROACTION]\n";
+    for (int i = 0; i < steps; ++i) mac << i << "=10,0,1,4,1,a\n";
+}
+
+TEST_F(PagesTest, UploadTooLargeForTheDeviceShowsTheExcessAndSendsNothing) {
+    const Bytes oneUnit{1};  // 128 bytes of macro memory
+    Dev(DeviceKind::Keyboard).SetMemory(virt::MemoryArea::Info, 6, oneUnit);
+    WriteKeyboardMacro(DeviceFolder(DeviceKind::Keyboard), 40);  // 16 + 6 + 160 = 182 bytes
+    Start({DeviceKind::Keyboard});
+    Click("kb_key_butt_prosave");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_NE(boxes_[0].find("14"), std::string::npos) << boxes_[0];  // (182 - 128) / 4 + 1
+    EXPECT_EQ(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteMacroData), 0u);
+    EXPECT_EQ(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteKeyBank), 0u);
+    EXPECT_TRUE(Find("setting_progress")->IsVisible());
+    EXPECT_TRUE(main_->TimerActive(TimerId::Progress));
+}
+
+TEST_F(PagesTest, UploadSendsMacrosAndBankAndTellsWhenTheDeviceIsAbsent) {
+    WriteKeyboardMacro(DeviceFolder(DeviceKind::Keyboard), 3);
+    Start({DeviceKind::Keyboard});
+    Click("kb_key_butt_prosave");
+    EXPECT_TRUE(boxes_.empty());
+    const Bytes macros = Dev(DeviceKind::Keyboard).Memory(virt::MemoryArea::Macros);
+    ASSERT_GE(macros.size(), 34u);
+    EXPECT_EQ(macros[0], 0xAA);
+    EXPECT_EQ(macros[2], 34);
+    EXPECT_GT(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteKeyBank), 0u);
+    EXPECT_EQ(ProfileBytes(ProfileFamily::KbKey, "Profile 1").size(), kHeader + 512);
+
+    Dev(DeviceKind::Keyboard).Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !main_->Link(DeviceKind::Keyboard).IsConnected(); }));
+    Click("kb_key_butt_prosave");
+    EXPECT_EQ(Boxes("message_text_7"), 1);
+}
+
+}  // namespace
+}  // namespace corvane::shell::testing
