@@ -27,6 +27,7 @@
 #include "platform/instance_socket.h"
 #include "platform/tick.h"
 #include "shell/main_wnd.h"
+#include "shell/pages_wiring.h"
 #include "shell/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
     if (!options.language.empty()) window->SetLanguage(options.language);
 
     shell::CMainWnd main(*window, *backend);
+    shell::PagesWiring pages(main);
     if (claim == platform::InstanceClaim::First) {
         instance.Serve([&main](std::string_view line) -> std::string {
             if (line == shell::kRegisteredMessageName) {

@@ -19,6 +19,7 @@
 #include "platform/debug_out.h"
 #include "platform/ini_file.h"
 #include "platform/tick.h"
+#include "shell/routing.h"
 
 namespace corvane::shell {
 namespace {
@@ -41,14 +42,6 @@ constexpr const char* kSkinImageSection = "SKINIMAGE";
 constexpr const char* kSkinImageFlagsKey = "FLAGS";
 constexpr const char* kSkinImageKey = "IMAGE";
 constexpr int kSkinImageFromFile = 1;
-
-// Device tabs and the page of "tab_switch" each one shows.
-struct DeviceTab {
-    const char* name;
-    int page;
-};
-constexpr DeviceTab kDeviceTabs[] = {
-    {"kb_tab", 0}, {"ms_tab", 1}, {"mp_tab", 2}, {"ani_tab", 3}, {"split_tab", 4}};
 
 const char* TabName(DeviceKind kind) {
     switch (kind) {
@@ -244,13 +237,7 @@ void CMainWnd::Notify(const ui::Notification& n) {
     if (hooks_.route) hooks_.route(n);
 }
 
-void CMainWnd::SelectDeviceTab(const std::string& name) {
-    for (const DeviceTab& tab : kDeviceTabs) {
-        if (!ui::EqualsIgnoreCase(name, tab.name)) continue;
-        if (auto* pages = window_.FindTab("tab_switch")) pages->SelectPage(tab.page);
-        return;
-    }
-}
+void CMainWnd::SelectDeviceTab(const std::string& name) { shell::SelectDeviceTab(window_, name); }
 
 void CMainWnd::WindowInit() {
     ApplySavedBackground();
@@ -329,8 +316,31 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
             window_.ShowMessageBox(Box("message_text_20", /*timed=*/true));
             window_.Hide();
             break;
+        case WindowMessage::MouseDataChanged:
+            ReadDeviceState(DeviceKind::Mouse);
+            PageMessage(message);
+            break;
         case WindowMessage::MousePadRead:
             ReadDeviceState(DeviceKind::MousePad);
+            PageMessage(message);
+            break;
+        case WindowMessage::MouseSlotSwitched:
+        case WindowMessage::MousePadSlotSwitched:
+        case WindowMessage::KeyboardSlotSwitched: {
+            const DeviceKind kind = message == WindowMessage::MouseSlotSwitched     ? DeviceKind::Mouse
+                                    : message == WindowMessage::MousePadSlotSwitched ? DeviceKind::MousePad
+                                                                                      : DeviceKind::Keyboard;
+            device::RereadActiveSlot(kind, Link(kind), State(kind));
+            PageMessage(message);
+            break;
+        }
+        case WindowMessage::KeyboardRestored:
+            // The read consumes the flag and overwrites the keyboard profiles.
+            keyboardRestore_ = true;
+            ReadDeviceState(DeviceKind::Keyboard);
+            break;
+        case WindowMessage::KeyboardFactoryTable:
+            PageMessage(message);
             break;
         case WindowMessage::ShowProgress:
             if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(true);
@@ -342,6 +352,10 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
             // The device-event, hook and overlay messages arrive with their workers.
             break;
     }
+}
+
+void CMainWnd::PageMessage(WindowMessage message) {
+    if (hooks_.deviceMessage) hooks_.deviceMessage(message);
 }
 
 void CMainWnd::OnTimer(TimerId id) {

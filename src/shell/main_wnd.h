@@ -43,6 +43,9 @@ struct PageHooks {
     std::function<void()> saveKeyboardState;
     std::function<void()> overwriteKeyboardProfiles;
     std::function<void()> refreshCustomColours;
+    // UI thread, after the window has done the device part of a device message (0x901, 0x902,
+    // 0xA01, 0xA02, 0xB02, 0xB03): refresh the pages and save the selected profiles.
+    std::function<void(WindowMessage)> deviceMessage;
 };
 
 // Where the program runs: the HID backend (hidraw or the virtual devices) and timings that tests
@@ -113,6 +116,7 @@ private:
     void StartWorkers();
     void BringForward();
     void SelectDeviceTab(const std::string& name);
+    void PageMessage(WindowMessage message);
 
     // workers::PresenceHost, called from the presence watchers.
     void ShowTab(device::DeviceKind kind, bool visible) override;
