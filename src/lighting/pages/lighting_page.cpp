@@ -237,6 +237,12 @@ void LightingPage::Refresh(DeviceKind kind) {
     if (kind == DeviceKind::Mouse) {
         if (auto* pages = w.FindTab("ms_deng_mode_switch")) pages->SelectPage(1);
     }
+    if (kind == DeviceKind::MousePad) {
+        // The pad's on-device slot list shows the slot in use.
+        if (auto* slots = w.FindCombo("mp_deng_combo_profile"); slots && ActiveSlot(record) < slots->Count()) {
+            slots->SelectItem(ActiveSlot(record), false);
+        }
+    }
     ShowOffers(kind, mode);
     if (auto* s = w.FindSlider(Named(kind, "deng_light_slider"))) s->SetValue(Brightness(record));
     if (auto* s = w.FindSlider(Named(kind, "deng_speed_slider"))) s->SetValue(SliderFromSpeed(kind, Speed(record)));
