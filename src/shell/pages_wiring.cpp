@@ -136,9 +136,9 @@ int PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
 void PagesWiring::ResetMousePad() {
     device::StateTransferHooks hooks;
     // The pad takes a second to come back; the window stays responsive meanwhile.
-    hooks.sendMousePadReset = [this] {
-        QTimer::singleShot(device::kMousePadResetSettleMs, &main_,
-                           [this] { main_.HandleMessage(WindowMessage::MousePadRead, 0, 0); });
+    hooks.sendMousePadReset = [&main = main_] {
+        QTimer::singleShot(device::kMousePadResetSettleMs, &main,
+                           [&main] { main.HandleMessage(WindowMessage::MousePadRead, 0, 0); });
     };
     device::ResetMousePad(main_.Link(DeviceKind::MousePad), hooks, [](int) {});
 }

@@ -14,8 +14,9 @@
 namespace corvane::shell {
 
 // The working pages of the main window: builds the page objects on the window's links and
-// images, fills the window's page hooks and the routing tables. Lives as long as the CMainWnd it
-// was given (create it after the window, destroy it before).
+// images, fills the window's page hooks and the routing tables. Create it after the CMainWnd it
+// is given and destroy it before, once the window's workers have stopped (after Destroy): the
+// workers call some of the hooks.
 class PagesWiring {
 public:
     explicit PagesWiring(CMainWnd& main,

@@ -83,6 +83,7 @@ protected:
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
     }
     void TearDown() override {
+        if (main_) main_->Destroy();  // the workers stop before the pages go
         pages_.reset();
         main_.reset();
         window_.reset();

@@ -78,6 +78,17 @@ TEST_F(PagesTest, SelectingAnotherTabWhileAMacroIsEditedKeepsTheMacroPage) {
     EXPECT_EQ(window_->FindTab("tab_switch")->CurPage(), 1);
 }
 
+TEST_F(PagesTest, PadResetReadsThePadAgainAfterItComesBack) {
+    Start({DeviceKind::MousePad});
+    Slide("mp_deng_light_slider", 1);
+    Flush();
+    Click("mp_one_profile_default");
+    EXPECT_EQ(Dev(DeviceKind::MousePad).RequestCount(device::Command::ResetDevice), 1u);
+    // About a second later the pad's factory state is read and saved into its profile.
+    ASSERT_TRUE(RunUntil([&] { return Record(DeviceKind::MousePad)[2] != 1; }, 3000));
+    EXPECT_EQ(ProfileBytes(ProfileFamily::MpDeng, "新配置文件1")[kHeader + 2], Record(DeviceKind::MousePad)[2]);
+}
+
 // A keyboard macro of `steps` steps in the keyboard's macro files.
 void WriteKeyboardMacro(const std::filesystem::path& folder, int steps) {
     std::filesystem::create_directories(folder);
