@@ -121,11 +121,17 @@ private:
         window_.Show();
         struct Shot {
             const char* tab;
+            const char* page;  // a function tab of the device, or none for the one shown
             const char* file;
         };
-        for (const Shot& shot : {Shot{"kb_tab", "corvane-keyboard.png"}, Shot{"ms_tab", "corvane-mouse.png"},
-                                 Shot{"mp_tab", "corvane-mousepad.png"}}) {
+        for (const Shot& shot : {Shot{"kb_tab", nullptr, "corvane-keyboard.png"},
+                                 Shot{"ms_tab", nullptr, "corvane-mouse.png"},
+                                 Shot{"ms_tab", "ms_rich_Op_tab", "corvane-mouse-dpi.png"},
+                                 Shot{"mp_tab", nullptr, "corvane-mousepad.png"}}) {
             if (auto* tab = window_.FindOption(shot.tab)) tab->SetSelected(true, true);
+            if (shot.page != nullptr) {
+                if (auto* page = window_.FindOption(shot.page)) page->SetSelected(true, true);
+            }
             QCoreApplication::processEvents();
             const auto path = folder_ / shot.file;
             if (window_.grab().save(QString::fromStdString(path.string()))) {
