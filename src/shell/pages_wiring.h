@@ -29,7 +29,8 @@ public:
     lighting::pages::LightingPage& Lighting() { return lighting_; }
     lighting::pages::MousePage& Mouse() { return mouse_; }
     profiles::pages::ProfilePages& Profiles() { return profiles_; }
-    const Router& Routes() const { return router_; }
+    // The routing tables; rows of operations that come later do nothing until given a handler.
+    Router& Routes() { return router_; }
 
     // The page part of a notification (CMainWnd has logged it and handled its own).
     void Route(const ui::Notification& notification);

@@ -85,6 +85,24 @@ void Router::AddExact(const std::string& type, std::initializer_list<std::string
     for (std::string_view name : names) AddExact(type, std::string(name), handler);
 }
 
+bool Router::SetHandler(std::string_view type, std::string_view name, Handler handler) {
+    for (ExactRow& row : exact_) {
+        if (row.type != type || !ui::EqualsIgnoreCase(row.name, name)) continue;
+        row.handler = std::move(handler);
+        return true;
+    }
+    return false;
+}
+
+bool Router::SetIndexedHandler(std::string_view type, std::string_view prefix, IndexedHandler handler) {
+    for (IndexedRow& row : indexed_) {
+        if (row.type != type || !ui::EqualsIgnoreCase(row.prefix, prefix)) continue;
+        row.handler = std::move(handler);
+        return true;
+    }
+    return false;
+}
+
 bool Router::Route(const ui::Notification& n) const {
     if (n.sender == nullptr) return false;
     const std::string name = n.sender->Name();

@@ -33,6 +33,11 @@ public:
     // Same handler for several names.
     void AddExact(const std::string& type, std::initializer_list<std::string_view> names, const Handler& handler);
 
+    // Gives an existing row (the first with that type and name or prefix) its operation; later
+    // pages fill the rows that do nothing yet. False when there is no such row.
+    bool SetHandler(std::string_view type, std::string_view name, Handler handler);
+    bool SetIndexedHandler(std::string_view type, std::string_view prefix, IndexedHandler handler);
+
     // True when a row matched (a row without a handler counts: it is a known control that does
     // nothing yet).
     bool Route(const ui::Notification& notification) const;

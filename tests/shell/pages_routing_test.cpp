@@ -30,6 +30,31 @@ TEST(SplitIndexedNameTest, SplitsAtTheLastUnderscoreBeforeDigits) {
     }
 }
 
+TEST(RouterTest, FirstMatchingRowWinsAndRowsCanBeFilledLater) {
+    corvane::testing::App();
+    corvane::testing::TempSkin skin;
+    std::string error;
+    auto window = SkinWindow::LoadText(
+        corvane::testing::WindowXml("<VerticalLayout><Button name=\"ms_bullet_op_2\"/><Button name=\"x_btn\"/>"
+                                    "</VerticalLayout>"),
+        skin.Dir(), &error);
+    ASSERT_TRUE(window) << error;
+    std::vector<std::string> ran;
+    Router router;
+    router.AddIndexed("click", "ms_bullet_op_", [&](int n, const ui::Notification&) { ran.push_back("op" + std::to_string(n)); },
+                      /*thenExact=*/true);
+    router.AddExact("click", "ms_bullet_op_2", [&](const ui::Notification&) { ran.push_back("exact"); });
+    router.AddExact("click", "x_btn", Router::Handler{});
+    router.AddExact("click", "x_btn", [&](const ui::Notification&) { ran.push_back("never"); });
+    EXPECT_TRUE(router.Route({"click", window->Find("ms_bullet_op_2")}));
+    EXPECT_TRUE(router.Route({"click", window->Find("x_btn")}));
+    EXPECT_FALSE(router.Route({"itemselect", window->Find("x_btn")}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"op2", "exact"}));
+    ASSERT_TRUE(router.SetHandler("click", "X_BTN", [&](const ui::Notification&) { ran.push_back("filled"); }));
+    router.Route({"click", window->Find("x_btn")});
+    EXPECT_EQ(ran.back(), "filled");
+}
+
 TEST_F(PagesTest, SlotButtonsSwitchTheMouseAndIgnoreSlotsPastFour) {
     platform::DebugCapture debug;
     Start({DeviceKind::Mouse, DeviceKind::MousePad});
