@@ -18,16 +18,30 @@ WorkerSet::WorkerSet() {
 }
 
 WorkerSet::~WorkerSet() {
-    for (auto& s : slots_) {
-        if (!s->thread.joinable()) continue;
-        s->stop.Set();
-        // One that did not end in time is left to finish on its own; the process is ending.
-        if (s->ended.IsSet()) {
-            s->thread.join();
-        } else {
-            s->thread.detach();
+    // Workers still running are stopped and waited for as a shutdown would; one that does not
+    // end in time is left to finish on its own, holding its own slot.
+    if (!StopAndJoin(kDestructorLimitMs)) {
+        for (auto& s : slots_) {
+            if (s->thread.joinable()) s->thread.detach();
         }
     }
+}
+
+bool WorkerSet::StopAndJoin(int timeoutMs) {
+    for (auto& s : slots_) s->stop.Set();
+    const std::uint64_t deadline = platform::TickMs() + static_cast<std::uint64_t>(timeoutMs);
+    bool allEnded = true;
+    for (auto& s : slots_) {
+        if (!s->thread.joinable()) continue;
+        const std::uint64_t now = platform::TickMs();
+        const int left = now >= deadline ? 0 : static_cast<int>(deadline - now);
+        if (!s->ended.Wait(left)) {
+            allEnded = false;
+            continue;
+        }
+        s->thread.join();
+    }
+    return allEnded;
 }
 
 bool WorkerSet::Start(WorkerIndex index, WorkerBody body) {
@@ -49,22 +63,9 @@ bool WorkerSet::Running(WorkerIndex index) const {
 }
 
 ShutdownOutcome WorkerSet::Shutdown(int timeoutMs) {
-    for (auto& s : slots_) s->stop.Set();
-    const std::uint64_t deadline = platform::TickMs() + static_cast<std::uint64_t>(timeoutMs);
-    bool allEnded = true;
-    for (auto& s : slots_) {
-        if (!s->thread.joinable()) continue;
-        const std::uint64_t now = platform::TickMs();
-        const int left = now >= deadline ? 0 : static_cast<int>(deadline - now);
-        if (!s->ended.Wait(left)) {
-            allEnded = false;
-            continue;
-        }
-        s->thread.join();
-    }
-    const ShutdownOutcome outcome = allEnded ? ShutdownOutcome::AllEnded : ShutdownOutcome::TimedOut;
+    const bool allEnded = StopAndJoin(timeoutMs);
     platform::debugOut(allEnded ? kShutdownAllEndedText : kShutdownTimedOutText);
-    return outcome;
+    return allEnded ? ShutdownOutcome::AllEnded : ShutdownOutcome::TimedOut;
 }
 
 }  // namespace corvane::workers

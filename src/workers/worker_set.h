@@ -58,6 +58,10 @@ public:
     ShutdownOutcome Shutdown(int timeoutMs);
 
 private:
+    // Signals every stop event and joins the workers that end within the limit.
+    bool StopAndJoin(int timeoutMs);
+
+    static constexpr int kDestructorLimitMs = 10000;
     struct Slot;
     std::array<std::shared_ptr<Slot>, kWorkerCount> slots_;
 };

@@ -46,10 +46,11 @@ TEST(WorkerSet, ShutdownKeepsItsLimitWhenAWorkerNeverEnds) {
         EXPECT_GE(took, 49u);
         EXPECT_LT(took, 2000u);
         EXPECT_TRUE(set.Running(WorkerIndex::SyncLighting));
+        EXPECT_TRUE(debug.Contains(kShutdownTimedOutText));
+        // Once it does end, the set is torn down cleanly.
+        release->Set();
     }
-    EXPECT_TRUE(debug.Contains(kShutdownTimedOutText));
-    release->Set();
-    EXPECT_TRUE(finished->Wait(5000));
+    EXPECT_TRUE(finished->IsSet());
 }
 
 }  // namespace
