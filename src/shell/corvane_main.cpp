@@ -1,11 +1,13 @@
 // corvane: the program. Finds the real devices through hidraw, or runs against the built-in
 // virtual devices:
 //
-//   corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR] [--lang=en|cn]
+//   corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR|--no-screenshots]
+//           [--lang=en|cn]
 //
 // DIR keeps the virtual devices' memory between runs. With --screenshots (the default when there
 // is no display) the window is rendered offscreen: once every device is connected and read, each
-// device page is written as a PNG into that folder and the program ends.
+// device page is written as a PNG into that folder and the program ends. --no-screenshots keeps
+// an offscreen program running instead, to be driven by corvane-ctl.
 
 #include <QApplication>
 #include <QDir>
@@ -26,6 +28,7 @@
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
 #include "platform/tick.h"
+#include "shell/control_commands.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
 #include "shell/skin_window.h"
@@ -39,12 +42,14 @@ struct Options {
     bool virtualDevices = false;
     std::optional<std::filesystem::path> virtualMemory;
     std::optional<std::filesystem::path> screenshots;
+    bool noScreenshots = false;
     std::string language;
     int virtualLatencyUs = 0;
 };
 
 constexpr std::string_view kVirtualFlag = "--virtual-devices";
 constexpr std::string_view kScreenshotFlag = "--screenshots";
+constexpr std::string_view kNoScreenshotFlag = "--no-screenshots";
 constexpr std::string_view kLanguageFlag = "--lang";
 constexpr std::string_view kLatencyFlag = "--virtual-latency-us";
 constexpr int kScreenshotPollMs = 5;
@@ -65,6 +70,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
         if (auto v = FlagValue(arg, kVirtualFlag)) {
             options.virtualDevices = true;
             if (!v->empty()) options.virtualMemory = std::filesystem::path(*v);
+        } else if (arg == kNoScreenshotFlag) {
+            options.noScreenshots = true;
         } else if (auto s = FlagValue(arg, kScreenshotFlag); s && !s->empty()) {
             options.screenshots = std::filesystem::path(*s);
         } else if (auto l = FlagValue(arg, kLanguageFlag); l && !l->empty()) {
@@ -73,8 +80,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
             options.virtualLatencyUs = std::atoi(std::string(*t).c_str());
         } else {
             std::fprintf(stderr,
-                         "usage: corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR]"
-                         " [--lang=en|cn]\n");
+                         "usage: corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N]"
+                         " [--screenshots=DIR|--no-screenshots] [--lang=en|cn]\n");
             return false;
         }
     }
@@ -157,7 +164,9 @@ int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, options)) return 2;
     if (!HaveDisplay()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!options.screenshots) options.screenshots = std::filesystem::current_path() / "screenshots";
+        if (!options.screenshots && !options.noScreenshots) {
+            options.screenshots = std::filesystem::current_path() / "screenshots";
+        }
     }
 
     char text[64];
@@ -196,13 +205,15 @@ int main(int argc, char** argv) {
 
     shell::CMainWnd main(*window, *backend);
     shell::PagesWiring pages(main);
+    // Scripts drive the window over the same socket (see corvane-ctl).
+    shell::ControlCommands commands(*window, &main);
     if (claim == platform::InstanceClaim::First) {
-        instance.Serve([&main](std::string_view line) -> std::string {
+        instance.Serve([&main, &commands](std::string_view line) -> std::string {
             if (line == shell::kRegisteredMessageName) {
                 main.PostMessage(shell::WindowMessage::Announce);
                 return "ok";
             }
-            return "error: unknown command";
+            return commands.Handle(line);
         });
     }
     std::unique_ptr<ScreenshotRun> screenshots;
@@ -212,6 +223,9 @@ int main(int argc, char** argv) {
 
     window->Launch(/*show=*/false);
     const int code = app.exec();
+    // Commands still waiting for the UI thread are let go before their connections are joined.
+    commands.Stop();
+    window->RejectCalls();
     instance.Stop();
     return code;
 }
