@@ -1,0 +1,164 @@
+// corvane-ctl against a stand-in instance, and against the real program on its virtual devices.
+
+#include "ctl/ctl_session.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/instance_socket.h"
+#include "shell/window_messages.h"
+
+namespace corvane::ctl {
+namespace {
+
+class CtlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/corvane-ctl-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        folder_ = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    // Runs corvane-ctl with its runtime folder pointed here; returns the exit status.
+    int RunCtl(const std::string& args, std::string* output, const std::string& input = {}) {
+        const std::string in = folder_ + "/stdin";
+        std::ofstream(in) << input;
+        const std::string command = "XDG_RUNTIME_DIR=" + folder_ + " " + CORVANE_CTL + " " + args + " <" + in;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) return -1;
+        char buffer[4096];
+        std::string out;
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        const int status = ::pclose(pipe);
+        if (output) *output = out;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string folder_;
+};
+
+TEST_F(CtlTest, ExitStatusFollowsTheReplies) {
+    platform::InstanceServer server;
+    ASSERT_EQ(server.Claim(shell::kInstanceName, folder_), platform::InstanceClaim::First);
+    ASSERT_TRUE(server.Serve([](std::string_view line) {
+        if (line.starts_with("bad")) return std::string("error: no control \"x\"");
+        return "ok " + std::string(line);
+    }));
+
+    std::string out;
+    EXPECT_EQ(RunCtl("click kb_pro_deng_add_btn", &out), kExitOk);
+    EXPECT_EQ(out, "ok click kb_pro_deng_add_btn\n");
+    EXPECT_EQ(RunCtl("bad thing", &out), kExitErrorReply);
+    EXPECT_EQ(out, "error: no control \"x\"\n");
+    // From standard input: one command a line, stopping at the first error.
+    EXPECT_EQ(RunCtl("-", &out, "get a\n\nget b\nbad\nget c\n"), kExitErrorReply);
+    EXPECT_EQ(out, "ok get a\nok get b\nerror: no control \"x\"\n");
+    EXPECT_EQ(RunCtl("-", &out, "get a\r\nget b\n"), kExitOk);
+    EXPECT_EQ(out, "ok get a\nok get b\n");
+}
+
+TEST_F(CtlTest, NoInstanceARefusedPeerOrAStaleSocketGiveStatusTwo) {
+    std::string out;
+    EXPECT_EQ(RunCtl("get kb_tab", &out), kExitNoInstance);
+
+    // A socket file left by an instance that died: nobody listens, and the next instance
+    // takes the name over.
+    const std::string path = folder_ + "/" + shell::kInstanceName;
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, path.c_str());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ::close(fd);
+    }
+    EXPECT_EQ(RunCtl("get kb_tab", &out), kExitNoInstance);
+
+    platform::InstanceServer server;
+    ASSERT_EQ(server.Claim(shell::kInstanceName, folder_), platform::InstanceClaim::First);
+    int handled = 0;
+    // As if every peer ran under another user id.
+    ASSERT_TRUE(server.Serve(
+        [&](std::string_view) {
+            ++handled;
+            return std::string("ok");
+        },
+        [](const platform::PeerCredentials&) { return false; }));
+    EXPECT_EQ(RunCtl("get kb_tab", &out), kExitNoInstance);
+    server.Stop();
+    EXPECT_EQ(handled, 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(CtlReplyLimit, WaitsGetTheirTimeoutAndAMargin) {
+    EXPECT_EQ(ReplyLimitFor("get x"), kReplyLimitMs);
+    EXPECT_EQ(ReplyLimitFor("wait idle"), kReplyLimitMs);
+    EXPECT_EQ(ReplyLimitFor("wait connected kb 300000"), 300000 + kWaitMarginMs);
+    EXPECT_EQ(ReplyLimitFor("wait idle 200000"), 200000 + kWaitMarginMs);
+    EXPECT_EQ(ReplyLimitFor("wait idle nonsense"), kReplyLimitMs);
+}
+
+#ifdef CORVANE_PROGRAM
+// The real program, offscreen on its virtual devices, with its own runtime and home folders.
+TEST_F(CtlTest, DrivesTheRealProgram) {
+    const std::string home = folder_ + "/home";
+    std::filesystem::create_directories(home);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+        ::setenv("HOME", home.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots", nullptr);
+        ::_exit(127);
+    }
+    std::string out;
+    int status = kExitNoInstance;
+    for (int i = 0; i < 200 && status == kExitNoInstance; ++i) {
+        status = RunCtl("wait connected kb 20000", &out);
+        if (status == kExitNoInstance) ::usleep(50 * 1000);  // the program is still starting
+    }
+    EXPECT_EQ(status, kExitOk) << out;
+    EXPECT_EQ(RunCtl("devices", &out), kExitOk);
+    EXPECT_NE(out.find("\"kb\":{\"connected\":true"), std::string::npos) << out;
+    EXPECT_EQ(RunCtl("get kb_deng_light_slider", &out), kExitOk);
+    EXPECT_NE(out.find("\"kind\":\"Slider\""), std::string::npos) << out;
+    EXPECT_EQ(RunCtl("-", &out, "boxes auto confirm\nselect kb_tab on\nvalue kb_deng_light_slider 4\nwait idle\n"
+                         "get kb_deng_light_slider\n"),
+              kExitOk);
+    EXPECT_NE(out.find("\"value\":4"), std::string::npos) << out;
+    EXPECT_EQ(RunCtl("click no_such_control", &out), kExitErrorReply);
+    EXPECT_EQ(RunCtl("quit", &out), kExitOk);
+
+    int programStatus = 0;
+    for (int i = 0; i < 400; ++i) {
+        if (::waitpid(pid, &programStatus, WNOHANG) == pid) break;
+        ::usleep(25 * 1000);
+        if (i == 399) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &programStatus, 0);
+            ADD_FAILURE() << "the program did not end after quit";
+        }
+    }
+    EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == 0);
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName));
+}
+#endif
+
+}  // namespace
+}  // namespace corvane::ctl
