@@ -6,12 +6,14 @@
 #include <ostream>
 
 #include "platform/instance_socket.h"
+#include "platform/tick.h"
 #include "shell/window_messages.h"
 
 namespace corvane::ctl {
 namespace {
 
 constexpr std::string_view kErrorPrefix = "error";
+constexpr int kConnectRetryMs = 50;
 
 std::vector<std::string_view> Words(std::string_view line) {
     std::vector<std::string_view> words;
@@ -30,8 +32,17 @@ public:
     Session(std::ostream& out, std::ostream& err, const std::string& folder)
         : out_(out), err_(err), folder_(folder.empty() ? platform::UserRuntimeFolder() : folder) {}
 
-    bool Connect() {
-        if (client_.Connect(shell::kInstanceName, folder_)) return true;
+    // A script that starts with a wait may start before the program is listening: it keeps
+    // trying for the wait's time.
+    bool Connect(std::string_view firstCommand) {
+        const auto words = Words(firstCommand);
+        const bool waits = !words.empty() && words[0] == "wait";
+        const auto deadline = platform::TickMs() + (waits ? ReplyLimitFor(firstCommand) - kWaitMarginMs : 0);
+        for (;;) {
+            if (client_.Connect(shell::kInstanceName, folder_)) return true;
+            if (platform::TickMs() >= deadline) break;
+            platform::SleepMs(kConnectRetryMs);
+        }
         err_ << "corvane-ctl: no running instance\n";
         return false;
     }
@@ -74,7 +85,7 @@ int ReplyLimitFor(std::string_view line) {
 int RunCommands(const std::vector<std::string>& commands, std::ostream& out, std::ostream& err,
                 const std::string& folder) {
     Session session(out, err, folder);
-    if (!session.Connect()) return kExitNoInstance;
+    if (!session.Connect(commands.empty() ? std::string_view{} : commands.front())) return kExitNoInstance;
     for (const auto& command : commands) {
         if (const int status = session.Send(command); status != kExitOk) return status;
     }
@@ -83,14 +94,16 @@ int RunCommands(const std::vector<std::string>& commands, std::ostream& out, std
 
 int RunCommandStream(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder) {
     Session session(out, err, folder);
-    if (!session.Connect()) return kExitNoInstance;
+    bool connected = false;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(' ') == std::string::npos) continue;
+        if (!connected && !session.Connect(line)) return kExitNoInstance;
+        connected = true;
         if (const int status = session.Send(line); status != kExitOk) return status;
     }
-    return kExitOk;
+    return connected || session.Connect({}) ? kExitOk : kExitNoInstance;
 }
 
 }  // namespace corvane::ctl

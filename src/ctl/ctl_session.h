@@ -20,7 +20,8 @@ inline constexpr int kWaitMarginMs = 5000;
 // The time to allow for the reply to line.
 int ReplyLimitFor(std::string_view line);
 
-// Sends each command in turn to the instance in folder (the user's runtime folder when empty),
+// Sends each command in turn (when the first is a wait, the instance itself is waited for as
+// long) to the instance in folder (the user's runtime folder when empty),
 // writes each reply as a line to out, and stops at the first error reply. Problems of the
 // connection itself go to err.
 int RunCommands(const std::vector<std::string>& commands, std::ostream& out, std::ostream& err,
