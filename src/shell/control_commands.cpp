@@ -5,14 +5,20 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QWidget>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -22,6 +28,7 @@
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "platform/tick.h"
+#include "platform/unique_fd.h"
 #include "shell/main_wnd.h"
 #include "shell/skin_controls.h"
 #include "shell/skin_widget.h"
@@ -33,6 +40,8 @@ using ui::ControlKind;
 
 constexpr int kDefaultWaitMs = 10000;
 constexpr int kWaitPollMs = 5;
+// How long a waiting message box sleeps between looking at the window's events.
+constexpr int kBoxLoopPollMs = 2;
 // Idle means the condition held on this many round trips through the UI queue in a row.
 constexpr int kIdleRoundTrips = 2;
 constexpr ui::Colour kOpaque = 0xFF000000u;
@@ -266,47 +275,67 @@ bool IsClickable(ControlKind kind) {
            kind == ControlKind::Combo;
 }
 
-// Runs closures on the UI thread for the command threads and waits for them. The calls travel
-// as Qt events rather than through the window's own call queue, because a message box that
-// waits for its answer runs a nested event loop from inside a queued call of that queue, and
-// commands (the answer above all) must still get through then.
+// Runs closures on the UI thread for the command threads and waits for them. It has a queue and
+// wake-up descriptor of its own rather than the window's call queue: a message box that waits for
+// its answer runs a nested loop, possibly from inside a queued call of that queue, and the
+// commands (the answer above all) must still get through then; the box's loop drains this queue
+// itself. The closures and their results pass only through this queue's mutex.
 class UiCalls {
 public:
-    UiCalls() = default;
+    UiCalls() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+        if (wakeFd_.Valid()) {
+            notifier_ = std::make_unique<QSocketNotifier>(wakeFd_.Get(), QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Drain(); });
+        }
+    }
     UiCalls(const UiCalls&) = delete;
     UiCalls& operator=(const UiCalls&) = delete;
 
     // Runs fn on the UI thread and waits; on the UI thread it runs at once. False when the calls
     // were stopped before fn started.
     bool Call(std::function<void()> fn) {
-        if (QThread::currentThread() == context_.thread()) {
+        if (QThread::currentThread() == uiThread_) {
             fn();
             return true;
         }
         auto ticket = std::make_shared<Ticket>();
-        {
-            std::lock_guard lock(mutex_);
-            if (stopped_) return false;
-        }
-        QMetaObject::invokeMethod(
-            &context_,
-            [this, ticket, fn = std::move(fn)] {
-                {
-                    std::lock_guard lock(mutex_);
-                    if (ticket->state != State::Pending) return;
-                    ticket->state = State::Running;
-                }
-                fn();
-                std::lock_guard lock(mutex_);
-                ticket->state = State::Done;
-                done_.notify_all();
-            },
-            Qt::QueuedConnection);
         std::unique_lock lock(mutex_);
+        if (stopped_ || !wakeFd_.Valid()) return false;
+        jobs_.push_back(Job{std::move(fn), ticket});
+        lock.unlock();
+        Wake();
+        lock.lock();
         done_.wait(lock, [&] { return ticket->state == State::Done || (stopped_ && ticket->state == State::Pending); });
         if (ticket->state == State::Done) return true;
         ticket->state = State::Abandoned;
         return false;
+    }
+
+    // UI thread: runs what is queued, one call at a time (a call may drain again from inside).
+    void Drain() {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto got = ::read(wakeFd_.Get(), &count, sizeof count);
+        for (;;) {
+            Job job;
+            {
+                std::lock_guard lock(mutex_);
+                if (jobs_.empty()) return;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+                if (job.ticket->state != State::Pending) continue;
+                job.ticket->state = State::Running;
+            }
+            job.fn();
+            std::lock_guard lock(mutex_);
+            job.ticket->state = State::Done;
+            done_.notify_all();
+        }
+    }
+
+    // UI thread, from a nested wait: sleeps until a call arrives or the time passes.
+    void AwaitWork(int ms) const {
+        pollfd p{wakeFd_.Get(), POLLIN, 0};
+        ::poll(&p, 1, ms);
     }
 
     // Calls that have not started are let go and later ones refused; one that runs finishes.
@@ -321,10 +350,21 @@ private:
     struct Ticket {
         State state = State::Pending;
     };
-    // Lives on the UI thread; events still queued for it go with it.
-    QObject context_;
+    struct Job {
+        std::function<void()> fn;
+        std::shared_ptr<Ticket> ticket;
+    };
+    void Wake() {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto put = ::write(wakeFd_.Get(), &one, sizeof one);
+    }
+
+    QThread* const uiThread_ = QThread::currentThread();
+    platform::UniqueFd wakeFd_;
+    std::unique_ptr<QSocketNotifier> notifier_;
     std::mutex mutex_;
     std::condition_variable done_;
+    std::deque<Job> jobs_;
     bool stopped_ = false;
 };
 
@@ -341,7 +381,6 @@ struct ControlCommands::Impl {
     // A message box that waits for its answer in a nested event loop.
     struct OpenBox {
         std::string id;
-        QEventLoop* loop = nullptr;
         std::optional<int> result;
     };
     enum class AutoAnswer { Off, Confirm, Cancel };
@@ -380,10 +419,15 @@ struct ControlCommands::Impl {
         }
         // A timed box closes itself unanswered; nobody needs to wait for it.
         if (request.timed) return ui::kMessageDismissed;
-        QEventLoop loop;
-        OpenBox box{id, &loop, std::nullopt};
+        // The box's own loop: the window keeps running, and the commands are drained here, since
+        // the notifier that normally wakes them may be the one this box was opened under.
+        OpenBox box{id, std::nullopt};
         openBoxes.push_back(&box);
-        loop.exec();
+        while (!box.result && !Closed() && !QCoreApplication::closingDown()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            calls.Drain();
+            if (!box.result) calls.AwaitWork(kBoxLoopPollMs);
+        }
         openBoxes.erase(std::find(openBoxes.begin(), openBoxes.end(), &box));
         return box.result.value_or(ui::kMessageDismissed);
     }
@@ -580,7 +624,6 @@ struct ControlCommands::Impl {
         auto it = std::find_if(openBoxes.rbegin(), openBoxes.rend(), [](const OpenBox* b) { return !b->result; });
         if (it == openBoxes.rend()) return "error: no message box is open";
         (*it)->result = result;
-        (*it)->loop->quit();
         return std::string(kOk);
     }
 
