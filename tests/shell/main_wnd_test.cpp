@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/debug_out.h"
@@ -229,6 +230,36 @@ TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnce) {
     RunUntil([] { return false; }, 40);
     EXPECT_EQ(bus_->Keyboard().RequestCount(device::Command::WriteParamRecord), 1u);
     EXPECT_EQ(bus_->Keyboard().Memory(virt::MemoryArea::Params)[6], 0x40);
+}
+
+// Work a worker queues while a box is open (opened from queued work itself) runs at once, not
+// after the box closes.
+TEST(SkinWindowQueue, QueuedWorkRunsWhileABoxIsOpen) {
+    testing::App();
+    std::string error;
+    auto window = SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
+    ASSERT_TRUE(window) << error;
+    int result = -1;
+    bool ranWhileOpen = false;
+    bool ran = false;
+    window->Post([&] {
+        ui::MessageBoxRequest request;
+        request.textId = "message_text_20";
+        request.timed = true;
+        result = window->ShowMessageBox(request);
+    });
+    std::thread worker([&] {
+        QThread::msleep(100);
+        window->Post([&] {
+            ran = true;
+            ranWhileOpen = result == -1;
+        });
+    });
+    EXPECT_TRUE(RunUntil([&] { return result != -1; }, 5000));
+    worker.join();
+    EXPECT_EQ(result, ui::kMessageDismissed);
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(ranWhileOpen);
 }
 
 TEST(QueryControlTextTest, AnswersItsTwoIdsByLanguage) {
