@@ -124,35 +124,35 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text) {
 
 std::optional<ImageSpec> ParseImageSpec(std::string_view text) {
     text = TrimView(text);
-    ImageSpec spec;
-    if (text.empty()) return spec;
+    ImageSpec parsed;
+    if (text.empty()) return parsed;
     if (text.find('=') == std::string_view::npos) {
-        spec.file = std::string(text);
-        return spec;
+        parsed.file = std::string(text);
+        return parsed;
     }
     auto list = ParseAttributeList(text);
     if (!list) return std::nullopt;
     for (const auto& [name, value] : *list) {
         if (ui::EqualsIgnoreCase(name, "file") || ui::EqualsIgnoreCase(name, "res")) {
-            spec.file = value;
+            parsed.file = value;
         } else if (ui::EqualsIgnoreCase(name, "dest")) {
-            spec.dest = ParseQuad(value);
-            if (!spec.dest) return std::nullopt;
+            parsed.dest = ParseQuad(value);
+            if (!parsed.dest) return std::nullopt;
         } else if (ui::EqualsIgnoreCase(name, "source")) {
-            spec.source = ParseQuad(value);
-            if (!spec.source) return std::nullopt;
+            parsed.source = ParseQuad(value);
+            if (!parsed.source) return std::nullopt;
         } else if (ui::EqualsIgnoreCase(name, "corner")) {
             auto q = ParseQuad(value);
             if (!q) return std::nullopt;
-            spec.corner = *q;
+            parsed.corner = *q;
         } else if (ui::EqualsIgnoreCase(name, "fade")) {
             auto f = ParseInt(value);
             if (!f || *f < 0 || *f > 255) return std::nullopt;
-            spec.fade = *f;
+            parsed.fade = *f;
         }
     }
-    if (spec.file.empty()) return std::nullopt;
-    return spec;
+    if (parsed.file.empty()) return std::nullopt;
+    return parsed;
 }
 
 }  // namespace corvane::shell

@@ -140,8 +140,8 @@ QFont SkinContext::Font(int id) const {
     auto it = fonts_.find(id);
     if (it == fonts_.end()) it = fonts_.find(defaultFont_);
     if (it == fonts_.end()) it = fonts_.begin();
-    const FontSpec& spec = it->second;
-    std::string family = spec.family;
+    const FontSpec& fontSpec = it->second;
+    std::string family = fontSpec.family;
     if (family.empty()) {
         auto base = fonts_.find(defaultFont_);
         if (base != fonts_.end()) family = base->second.family;
@@ -152,10 +152,10 @@ QFont SkinContext::Font(int id) const {
     if (!family.empty()) families << ToQString(family);
     families << "Noto Sans" << "DejaVu Sans" << "Noto Sans CJK SC" << "WenQuanYi Micro Hei";
     font.setFamilies(families);
-    font.setPixelSize(std::max(1, Px(spec.pixelSize)));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(std::max(1, Px(fontSpec.pixelSize)));
+    font.setBold(fontSpec.bold);
+    font.setItalic(fontSpec.italic);
+    font.setUnderline(fontSpec.underline);
     return font;
 }
 

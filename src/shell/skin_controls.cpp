@@ -744,12 +744,12 @@ ui::Control* ItemListWidget::InsertTextRow(int index, std::string_view name, std
 ui::Control* ItemListWidget::InsertContainerRow(int index, std::string_view name, std::string_view userData,
                                                 int height, const std::vector<ui::RowLabel>& labels) {
     RowWidget* row = NewRow(ui::ControlKind::ListContainerElement, index, name, userData, height);
-    for (const auto& spec : labels) {
+    for (const auto& labelSpec : labels) {
         auto label = std::make_unique<SkinWidget>(ui::ControlKind::Label, Context());
         SkinWidget* raw = label.release();  // owned by the row as its Qt child
-        if (!spec.style.empty()) raw->SetAttribute("style", spec.style);
-        raw->SetResourceText(spec.textIsId);
-        raw->SetText(spec.text);
+        if (!labelSpec.style.empty()) raw->SetAttribute("style", labelSpec.style);
+        raw->SetResourceText(labelSpec.textIsId);
+        raw->SetText(labelSpec.text);
         row->AdoptChild(raw);
         raw->show();
     }

@@ -97,13 +97,13 @@ bool ParseArgs(int argc, char** argv, Options& options) {
     return !options.out.empty();
 }
 
-bool Select(corvane::shell::SkinWindow& window, const std::string& spec) {
+bool Select(corvane::shell::SkinWindow& window, const std::string& selection) {
     using corvane::ui::ControlKind;
-    std::string name = spec;
+    std::string name = selection;
     int index = -1;
-    if (auto eq = spec.find('='); eq != std::string::npos) {
-        name = spec.substr(0, eq);
-        index = std::atoi(spec.c_str() + eq + 1);
+    if (auto eq = selection.find('='); eq != std::string::npos) {
+        name = selection.substr(0, eq);
+        index = std::atoi(selection.c_str() + eq + 1);
     }
     corvane::ui::Control* control = window.Find(name);
     if (!control) return false;
@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
         if (auto* c = window->Find(name)) c->SetVisible(false);
         else std::fprintf(stderr, "corvane-skinshot: no control '%s'\n", name.c_str());
     }
-    for (const auto& spec : options.selects) {
-        if (!Select(*window, spec)) std::fprintf(stderr, "corvane-skinshot: cannot select '%s'\n", spec.c_str());
+    for (const auto& selection : options.selects) {
+        if (!Select(*window, selection)) std::fprintf(stderr, "corvane-skinshot: cannot select '%s'\n", selection.c_str());
     }
     window->show();
     window->NeedUpdate();
