@@ -1,6 +1,7 @@
 // What page code relies on from ui::Window and ui::Control, through the Qt implementation.
 
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QLineEdit>
 
@@ -480,6 +481,40 @@ TEST_F(SeamTest, SkinMessageBoxAnswersWithItsButtons) {
     EXPECT_EQ(shownText, "Hello");
     // A timed box closes itself with 0.
     EXPECT_EQ(w.ShowMessageBox({"", "greeting", ui::MessageButtons::Confirm, true}), ui::kMessageDismissed);
+}
+
+// Each way of closing the box, whatever the case of the button names in the skin, and the
+// timed box's own close after half a second.
+TEST_F(SeamTest, SkinMessageBoxResultsByButtonAndTimer) {
+    skin.WriteLanguages();
+    skin.Write("res.xml", R"(<Res><Layout id="XML_MSG" file="msgbox.xml"/></Res>)");
+    skin.Write("msgbox.xml", R"(<Window size="360,160"><VerticalLayout>
+        <HorizontalLayout height="30"><Label name="MessageTitle"/><Button name="CloseBtn"/></HorizontalLayout>
+        <Text name="MessageText"/>
+        <HorizontalLayout height="30"><Button name="Confirm_Btn"/><Button name="CANCEL_btn"/></HorizontalLayout>
+      </VerticalLayout></Window>)");
+    auto& w = Build("<Container/>");
+    const std::pair<const char*, int> cases[] = {
+        {"confirm_btn", ui::kMessageConfirmed},
+        {"cancel_btn", ui::kMessageDismissed},
+        {"closebtn", ui::kMessageDismissed},
+    };
+    for (const auto& [button, expected] : cases) {
+        QTimer::singleShot(0, [&, button = button] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = dynamic_cast<shell::SkinWindow*>(top);
+                if (!box || box == &w || !box->isVisible()) continue;
+                QTest::mouseClick(dynamic_cast<QWidget*>(box->Find(button)), Qt::LeftButton);
+            }
+        });
+        EXPECT_EQ(w.ShowMessageBox({"", "greeting", ui::MessageButtons::ConfirmCancel, false}), expected)
+            << button;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(w.ShowMessageBox({"", "greeting", ui::MessageButtons::Confirm, true}), ui::kMessageDismissed);
+    EXPECT_GE(timer.elapsed(), 490);
+    EXPECT_LT(timer.elapsed(), 3000);
 }
 
 }  // namespace
