@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/instance_socket.h"
+#include "app_fixture.h"
 #include "qt_fixture.h"
 #include "shell/main_wnd.h"
 #include "shell/skin_window.h"
@@ -37,14 +38,7 @@ using device::DeviceKind;
 using testing::Event;
 
 bool RunUntil(const std::function<bool()>& pred, int limitMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
+    return testing::RunUntil(pred, limitMs);
 }
 
 // A command line run from a thread of its own, as the socket's connection threads do.
@@ -84,15 +78,9 @@ protected:
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
         bus_->Device(DeviceKind::Keyboard).Plug();
         std::string error;
-        window_ = SkinWindow::Load(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
-                                       "skin",
-                                   "XML_MAIN", &error);
+        window_ = SkinWindow::Load(testing::BinFolder() / "skin", "XML_MAIN", &error);
         ASSERT_TRUE(window_) << error;
-        MainWndOptions options;
-        options.presenceTiming = {1, 5, 10, 1, 1};
-        options.windowInitPauseMs = 0;
-        options.showTray = false;
-        main_ = std::make_unique<CMainWnd>(*window_, *bus_, options);
+        main_ = std::make_unique<CMainWnd>(*window_, *bus_, testing::QuickMainWndOptions());
         PageHooks hooks;
         hooks.route = [this](const ui::Notification& n) { Route(n); };
         main_->SetPageHooks(hooks);

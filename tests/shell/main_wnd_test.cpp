@@ -20,6 +20,7 @@
 
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
+#include "app_fixture.h"
 #include "qt_fixture.h"
 #include "shell/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
@@ -29,39 +30,21 @@ namespace {
 
 using device::DeviceKind;
 
-std::filesystem::path BinFolder() {
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
-}
-
-// Runs the event loop until pred holds or the limit passes.
-bool RunUntil(const std::function<bool()>& pred, int limitMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using testing::BinFolder;
+using testing::RunUntil;
 
 class MainWndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::App();
-        home_ = std::filesystem::temp_directory_path() /
-                ("corvane-home-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
-        std::filesystem::create_directories(home_);
-        setenv("HOME", home_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+        home_ = std::make_unique<testing::TempHome>("home");
     }
     void TearDown() override {
         main_.reset();
         window_.reset();
         bus_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
+        home_.reset();
     }
 
     // Builds the window on the real skin with the chosen devices plugged in, and runs
@@ -76,11 +59,7 @@ protected:
             boxes_.push_back(r.textId);
             return ui::kMessageDismissed;
         });
-        MainWndOptions options;
-        options.presenceTiming = {1, 5, 10, 1, 1};
-        options.windowInitPauseMs = 0;
-        options.showTray = false;
-        main_ = std::make_unique<CMainWnd>(*window_, *bus_, options);
+        main_ = std::make_unique<CMainWnd>(*window_, *bus_, testing::QuickMainWndOptions());
         window_->Launch(false);
         ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
     }
@@ -98,8 +77,7 @@ protected:
         return static_cast<int>(std::count(boxes_.begin(), boxes_.end(), id));
     }
 
-    static inline int counter_ = 0;
-    std::filesystem::path home_;
+    std::unique_ptr<testing::TempHome> home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
     std::unique_ptr<SkinWindow> window_;
     std::unique_ptr<CMainWnd> main_;
@@ -178,7 +156,7 @@ TEST_F(MainWndTest, OnlyPadRemovedHidesWithoutAMessage) {
 }
 
 TEST_F(MainWndTest, SavedBackgroundIsAppliedOnlyWhenFlagged) {
-    const auto dataFolder = home_ / "Documents" / "Gaming Keyboard";
+    const auto dataFolder = home_->Path() / "Documents" / "Gaming Keyboard";
     std::filesystem::create_directories(dataFolder);
     {
         std::ofstream(dataFolder / "main.ini") << "[OTHER]\nFLAGS=1\n";

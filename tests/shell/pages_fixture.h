@@ -23,6 +23,7 @@
 #include "profiles/profile_family.h"
 #include "profiles/profile_file.h"
 #include "profiles/profile_index.h"
+#include "app_fixture.h"
 #include "qt_fixture.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
@@ -35,20 +36,8 @@ using device::DeviceKind;
 using profiles::ProfileFamily;
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::filesystem::path BinFolder() {
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
-}
-
-inline bool RunUntil(const std::function<bool()>& pred, int limitMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using corvane::testing::BinFolder;
+using corvane::testing::RunUntil;
 
 inline Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -107,11 +96,7 @@ protected:
             boxes_.push_back(r.textId);
             return ui::kMessageDismissed;
         });
-        MainWndOptions options;
-        options.presenceTiming = {1, 5, 10, 1, 1};
-        options.windowInitPauseMs = 0;
-        options.showTray = false;
-        main_ = std::make_unique<CMainWnd>(*window_, *bus_, options);
+        main_ = std::make_unique<CMainWnd>(*window_, *bus_, corvane::testing::QuickMainWndOptions());
         pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_));
         window_->Launch(false);
         ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
