@@ -79,7 +79,6 @@ constexpr PendingWorker kPendingWorkers[] = {
     {WorkerIndex::MsKeyProcess, "鼠标按键进程线程设定退出"},
     {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
 };
-constexpr int kPendingWorkerPollMs = 100;
 
 QIcon TrayIcon() {
     QPixmap pixmap(64, 64);
@@ -277,8 +276,7 @@ void CMainWnd::StartWorkers() {
     };
     auto startPending = [&](const PendingWorker& worker) {
         workers_->Start(worker.index, [text = worker.exitText](workers::WorkerContext& ctx) {
-            while (!ctx.StopRequested(kPendingWorkerPollMs)) {
-            }
+            ctx.StopRequested(platform::kInfinite);
             platform::debugOut(text);
         });
     };
@@ -452,6 +450,8 @@ void CMainWnd::SelectTab(DeviceKind kind, bool focus) {
 }
 
 void CMainWnd::ShowSameMode(DeviceKind kind, bool visible) {
+    // Asked on every presence pass; only a change is worth waking the UI thread for.
+    if (sameModeShown_[device::KindIndex(kind)].exchange(visible ? 1 : 0) == (visible ? 1 : 0)) return;
     window_.Post([this, kind, visible] {
         if (auto* control = window_.Find(SameModeName(kind))) {
             if (control->IsVisible() != visible) control->SetVisible(visible);

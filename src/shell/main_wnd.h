@@ -153,6 +153,8 @@ private:
     QTimer flushTimer_;
     QTimer repaintTimer_;
     std::array<bool, 3> arrived_{};  // UI thread only
+    // What the same-mode controls were last told (-1: nothing yet), by kind; watcher threads.
+    std::array<std::atomic<int>, 3> sameModeShown_{-1, -1, -1};
     bool announceBoxOpen_ = false;
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;
