@@ -1,5 +1,7 @@
 #include "shell/control_commands.h"
 
+#include "shell/call_queue.h"
+
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QEventLoop>
@@ -10,25 +12,20 @@
 #include <QWidget>
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "platform/tick.h"
-#include "platform/unique_fd.h"
 #include "shell/main_wnd.h"
 #include "shell/skin_controls.h"
 #include "shell/skin_widget.h"
@@ -282,10 +279,11 @@ bool IsClickable(ControlKind kind) {
 // itself. The closures and their results pass only through this queue's mutex.
 class UiCalls {
 public:
-    UiCalls() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-        if (wakeFd_.Valid()) {
-            notifier_ = std::make_unique<QSocketNotifier>(wakeFd_.Get(), QSocketNotifier::Read);
-            QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Drain(); });
+    UiCalls() {
+        if (queue_.WakeFd() >= 0) {
+            notifier_ = std::make_unique<QSocketNotifier>(queue_.WakeFd(), QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                             [this] { queue_.Drain(); });
         }
     }
     UiCalls(const UiCalls&) = delete;
@@ -298,74 +296,26 @@ public:
             fn();
             return true;
         }
-        auto ticket = std::make_shared<Ticket>();
-        std::unique_lock lock(mutex_);
-        if (stopped_ || !wakeFd_.Valid()) return false;
-        jobs_.push_back(Job{std::move(fn), ticket});
-        lock.unlock();
-        Wake();
-        lock.lock();
-        done_.wait(lock, [&] { return ticket->state == State::Done || (stopped_ && ticket->state == State::Pending); });
-        if (ticket->state == State::Done) return true;
-        ticket->state = State::Abandoned;
-        return false;
+        if (queue_.WakeFd() < 0) return false;
+        return queue_.SendAndWait(std::move(fn));
     }
 
     // UI thread: runs what is queued, one call at a time (a call may drain again from inside).
-    void Drain() {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const auto got = ::read(wakeFd_.Get(), &count, sizeof count);
-        for (;;) {
-            Job job;
-            {
-                std::lock_guard lock(mutex_);
-                if (jobs_.empty()) return;
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-                if (job.ticket->state != State::Pending) continue;
-                job.ticket->state = State::Running;
-            }
-            job.fn();
-            std::lock_guard lock(mutex_);
-            job.ticket->state = State::Done;
-            done_.notify_all();
-        }
-    }
+    void Drain() { queue_.Drain(); }
 
     // UI thread, from a nested wait: sleeps until a call arrives or the time passes.
     void AwaitWork(int ms) const {
-        pollfd p{wakeFd_.Get(), POLLIN, 0};
+        pollfd p{queue_.WakeFd(), POLLIN, 0};
         ::poll(&p, 1, ms);
     }
 
     // Calls that have not started are let go and later ones refused; one that runs finishes.
-    void Stop() {
-        std::lock_guard lock(mutex_);
-        stopped_ = true;
-        done_.notify_all();
-    }
+    void Stop() { queue_.RejectWaitingCalls(); }
 
 private:
-    enum class State { Pending, Running, Done, Abandoned };
-    struct Ticket {
-        State state = State::Pending;
-    };
-    struct Job {
-        std::function<void()> fn;
-        std::shared_ptr<Ticket> ticket;
-    };
-    void Wake() {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto put = ::write(wakeFd_.Get(), &one, sizeof one);
-    }
-
     QThread* const uiThread_ = QThread::currentThread();
-    platform::UniqueFd wakeFd_;
+    CallQueue queue_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::mutex mutex_;
-    std::condition_variable done_;
-    std::deque<Job> jobs_;
-    bool stopped_ = false;
 };
 
 }  // namespace
