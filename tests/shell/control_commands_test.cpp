@@ -69,11 +69,8 @@ class ControlCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::App();
-        home_ = std::filesystem::temp_directory_path() /
-                ("corvane-ctl-home-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
-        std::filesystem::create_directories(home_);
-        setenv("HOME", home_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+        tempHome_ = std::make_unique<testing::TempHome>("ctl-home");
+        home_ = tempHome_->Path();
 
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
         bus_->Device(DeviceKind::Keyboard).Plug();
@@ -103,8 +100,7 @@ protected:
         window_.reset();
         bus_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
+        tempHome_.reset();
     }
 
     void Route(const ui::Notification& n) {
@@ -120,7 +116,7 @@ protected:
     // The state part of a get reply.
     std::string State(const std::string& name) { return Run("get " + name); }
 
-    static inline int counter_ = 0;
+    std::unique_ptr<testing::TempHome> tempHome_;
     std::filesystem::path home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
     std::unique_ptr<SkinWindow> window_;

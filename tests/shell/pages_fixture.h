@@ -63,11 +63,8 @@ class PagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         corvane::testing::App();
-        home_ = std::filesystem::temp_directory_path() /
-                ("corvane-pages-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
-        std::filesystem::create_directories(home_);
-        setenv("HOME", home_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+        tempHome_ = std::make_unique<corvane::testing::TempHome>("pages");
+        home_ = tempHome_->Path();
         unsetenv("CORVANE_HOME");
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
     }
@@ -79,8 +76,7 @@ protected:
         bus_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         unsetenv("CORVANE_HOME");
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
+        tempHome_.reset();
     }
 
     virt::VirtualDevice& Dev(DeviceKind kind) { return bus_->Device(kind); }
@@ -186,7 +182,7 @@ protected:
     }
     int Boxes(const std::string& id) { return static_cast<int>(std::count(boxes_.begin(), boxes_.end(), id)); }
 
-    static inline int counter_ = 0;
+    std::unique_ptr<corvane::testing::TempHome> tempHome_;
     std::filesystem::path home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
     std::unique_ptr<SkinWindow> window_;
