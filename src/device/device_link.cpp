@@ -153,42 +153,50 @@ int DeviceLink::WriteParamRecord(std::span<const std::uint8_t> source, std::uint
     return SinglePacketWrite(Command::WriteParamRecord, source, offset);
 }
 
-int DeviceLink::ChunkedRead(Command command, std::span<std::uint8_t> destination,
-                            std::size_t total, std::uint16_t base) {
-    if (total > kMaxTransferSize || total > destination.size() ||
-        base + total > kMaxTransferSize + 1) {
-        return kBadLength;
-    }
+namespace {
+
+bool ChunkedLengthFits(std::size_t total, std::size_t bufferSize, std::uint16_t base) {
+    return total <= kMaxTransferSize && total <= bufferSize && base + total <= kMaxTransferSize + 1;
+}
+
+// Calls perChunk(offset, position, chunk) for each 56-byte piece of [0, total), addressed at
+// base + position. The first result other than success ends the transfer; pieces already done
+// stay done.
+template <class PerChunk>
+int ForEachChunk(std::size_t total, std::uint16_t base, PerChunk&& perChunk) {
     for (std::size_t position = 0; position < total; position += kPayloadSize) {
         const std::size_t chunk = std::min(kPayloadSize, total - position);
-        ReportPacket answer;
-        const int result = Transact(
-            ReportPacket::Request(command, static_cast<std::uint8_t>(chunk),
-                                  static_cast<std::uint16_t>(base + position)),
-            answer);
+        const int result = perChunk(static_cast<std::uint16_t>(base + position), position, chunk);
         if (result != kSuccess) return result;
-        std::copy_n(answer.Payload().begin(), chunk, destination.begin() + position);
     }
     return kSuccess;
 }
 
+}  // namespace
+
+int DeviceLink::ChunkedRead(Command command, std::span<std::uint8_t> destination,
+                            std::size_t total, std::uint16_t base) {
+    if (!ChunkedLengthFits(total, destination.size(), base)) return kBadLength;
+    return ForEachChunk(total, base, [&](std::uint16_t offset, std::size_t position, std::size_t chunk) {
+        ReportPacket answer;
+        const int result =
+            Transact(ReportPacket::Request(command, static_cast<std::uint8_t>(chunk), offset), answer);
+        if (result == kSuccess) {
+            std::copy_n(answer.Payload().begin(), chunk, destination.begin() + position);
+        }
+        return result;
+    });
+}
+
 int DeviceLink::ChunkedWrite(Command command, std::span<const std::uint8_t> source,
                              std::size_t total, std::uint16_t base) {
-    if (total > kMaxTransferSize || total > source.size() || base + total > kMaxTransferSize + 1) {
-        return kBadLength;
-    }
-    for (std::size_t position = 0; position < total; position += kPayloadSize) {
-        const std::size_t chunk = std::min(kPayloadSize, total - position);
+    if (!ChunkedLengthFits(total, source.size(), base)) return kBadLength;
+    return ForEachChunk(total, base, [&](std::uint16_t offset, std::size_t position, std::size_t chunk) {
         ReportPacket answer;
-        const int result = Transact(
-            ReportPacket::Request(command, static_cast<std::uint8_t>(chunk),
-                                  static_cast<std::uint16_t>(base + position),
-                                  source.subspan(position, chunk)),
-            answer);
-        // Chunks already written stay written.
-        if (result != kSuccess) return result;
-    }
-    return kSuccess;
+        return Transact(ReportPacket::Request(command, static_cast<std::uint8_t>(chunk), offset,
+                                              source.subspan(position, chunk)),
+                        answer);
+    });
 }
 
 namespace {
