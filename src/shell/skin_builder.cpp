@@ -249,7 +249,12 @@ bool SkinBuilder::BuildPage(const std::string& file, const XmlNode& at,
         out.push_back(std::move(widget));
         return true;
     }
-    for (const auto& child : page->children) {
+    return BuildContent(*page, out, error, depth);
+}
+
+bool SkinBuilder::BuildContent(const XmlNode& node, std::vector<std::unique_ptr<SkinWidget>>& out,
+                               std::string* error, int depth) {
+    for (const auto& child : node.children) {
         const auto taken = TakeResource(child, error);
         if (taken == Taken::Failed) return false;
         if (taken == Taken::Yes) continue;
@@ -299,22 +304,9 @@ std::unique_ptr<SkinWidget> SkinBuilder::BuildElement(const XmlNode& node, std::
 }
 
 bool SkinBuilder::BuildChildren(const XmlNode& node, SkinWidget& parent, std::string* error, int depth) {
-    for (const auto& child : node.children) {
-        const auto taken = TakeResource(child, error);
-        if (taken == Taken::Failed) return false;
-        if (taken == Taken::Yes) continue;
-        if (IsTag(child, "Include")) {
-            const std::string* source = child.Find("source");
-            if (!source) return Fail(error, Where(child) + "<Include> needs source");
-            std::vector<std::unique_ptr<SkinWidget>> parts;
-            if (!BuildPage(*source, child, parts, error, depth + 1)) return false;
-            for (auto& part : parts) parent.AdoptChild(part.release());
-            continue;
-        }
-        auto widget = BuildElement(child, error, depth + 1);
-        if (!widget) return false;
-        parent.AdoptChild(widget.release());  // owned by its Qt parent from here on
-    }
+    std::vector<std::unique_ptr<SkinWidget>> children;
+    if (!BuildContent(node, children, error, depth)) return false;
+    for (auto& child : children) parent.AdoptChild(child.release());  // owned by its Qt parent from here on
     return true;
 }
 

@@ -63,6 +63,9 @@ private:
     std::unique_ptr<SkinWidget> BuildElement(const XmlNode& node, std::string* error, int depth);
     // Builds the children of node into parent (resources are taken in, includes expanded).
     bool BuildChildren(const XmlNode& node, SkinWidget& parent, std::string* error, int depth);
+    // The elements among node's children (resources taken in, includes expanded), in order.
+    bool BuildContent(const XmlNode& node, std::vector<std::unique_ptr<SkinWidget>>& out,
+                      std::string* error, int depth);
     // The layout elements of a page file (its resources are taken in).
     bool BuildPage(const std::string& file, const XmlNode& at, std::vector<std::unique_ptr<SkinWidget>>& out,
                    std::string* error, int depth);
