@@ -513,7 +513,8 @@ TEST_F(SeamTest, SkinMessageBoxResultsByButtonAndTimer) {
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(w.ShowMessageBox({"", "greeting", ui::MessageButtons::Confirm, true}), ui::kMessageDismissed);
-    EXPECT_GE(timer.elapsed(), 490);
+    // A coarse Qt timer may fire up to 5 % early.
+    EXPECT_GE(timer.elapsed(), 450);
     EXPECT_LT(timer.elapsed(), 3000);
 }
 
