@@ -145,6 +145,11 @@ void HidChannel::CloseDevice() {
     inputItems_.clear();
 }
 
+void HidChannel::AbortTransfers() {
+    std::lock_guard lock(deviceMutex_);
+    if (device_) device_->Abort();
+}
+
 bool HidChannel::IsOpen() const {
     std::lock_guard lock(deviceMutex_);
     return device_ != nullptr;

@@ -35,6 +35,9 @@ public:
                     bool shareReadOnly);
     void CloseDevice();
     bool IsOpen() const;
+    // Any thread: ends the transfers waiting at this moment (they fail) and leaves the device
+    // open. A watcher that is told to stop uses it so that it need not wait out a read.
+    void AbortTransfers();
 
     // Nonzero on success; 0 on failure, time-out or abort. bytesRead/bytesWritten receive the
     // count transferred (0 on failure).

@@ -67,12 +67,6 @@ struct PendingWorker {
     const char* exitText;
 };
 constexpr PendingWorker kPendingWorkers[] = {
-    {WorkerIndex::MouseConsumer, "鼠标同步线程设定测试退出"},
-    {WorkerIndex::KeyboardConsumer, "键盘同步线程设定退出"},
-    {WorkerIndex::KeyboardLighting, "键盘灯光线程设定退出"},
-    {WorkerIndex::MouseLighting, "鼠标灯光线程设定退出"},
-    {WorkerIndex::MousePadLighting, "鼠标垫灯光线程设定退出"},
-    {WorkerIndex::SyncLighting, "同步灯光线程设定退出"},
     {WorkerIndex::KbDengProcess, "键盘灯光进程侦测线程设定退出"},
     {WorkerIndex::KbKeyProcess, "键盘按键进程侦测线程设定退出"},
     {WorkerIndex::MsDeviceProcess, "鼠标灯光进程侦测线程设定退出"},
@@ -129,6 +123,7 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     window_.SetNotifySink(this);
     platform::debugOut(kInitDebugText);
     LookUpControls();
+    live_ = std::make_unique<LiveLighting>(*this, window_, backend_, options_.liveTiming);
     for (const char* name : kPalettes) {
         if (auto* palette = window_.FindPalette(name)) palette->SetSelectedColour(kPaletteDefaultColour);
     }
@@ -177,18 +172,6 @@ void CMainWnd::LookUpControls() {
     for (std::size_t i = 0; i < captionButtons_.size(); ++i) {
         captionButtons_[i] = window_.Find(kCaptionButtons[i]);
     }
-    auto prepare = [this](auto& controls, const char* prefix) {
-        for (std::size_t i = 0; i < controls.size(); ++i) {
-            controls[i] = window_.Find(std::string(prefix) + std::to_string(i));
-            if (controls[i]) {
-                controls[i]->SetOverlayEnabled(true);
-                controls[i]->SetOverlayAlpha(0);
-            }
-        }
-    };
-    prepare(msZoneControls_, "ms_dkey_");
-    prepare(mpZoneControls_, "mp_dkey_");
-    prepare(kbKeyControls_, "kb_dkey_");
 }
 
 bool CMainWnd::AnyConnected() const {
@@ -281,13 +264,9 @@ void CMainWnd::StartWorkers() {
         });
     };
     for (DeviceKind kind : device::kAllDeviceKinds) startPresence(kind);
-    for (const PendingWorker& worker : kPendingWorkers) {
-        if (worker.index <= WorkerIndex::SyncLighting) startPending(worker);
-    }
+    live_->StartWorkers(*workers_);
     flushTimer_.start(kFlushPeriodMs);
-    for (const PendingWorker& worker : kPendingWorkers) {
-        if (worker.index > WorkerIndex::SyncLighting) startPending(worker);
-    }
+    for (const PendingWorker& worker : kPendingWorkers) startPending(worker);
 }
 
 void CMainWnd::PostMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
@@ -339,6 +318,12 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
             break;
         case WindowMessage::KeyboardFactoryTable:
             PageMessage(message);
+            break;
+        case WindowMessage::ZoneOverlayColour:
+            live_->SetZoneOverlayColour(wParam, static_cast<std::uint32_t>(lParam));
+            break;
+        case WindowMessage::ZoneOverlayAlpha:
+            live_->SetZoneOverlayAlpha(wParam, static_cast<std::uint8_t>(lParam));
             break;
         case WindowMessage::ShowProgress:
             if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(true);

@@ -12,6 +12,7 @@
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "device/device_link.h"
+#include "shell/live_lighting.h"
 #include "shell/window_messages.h"
 #include "ui/window.h"
 #include "workers/presence_watcher.h"
@@ -52,6 +53,7 @@ struct PageHooks {
 // shorten.
 struct MainWndOptions {
     workers::PresenceTiming presenceTiming;
+    LiveLightingTiming liveTiming;
     int windowInitPauseMs = kWindowInitPauseMs;
     int shutdownLimitMs = kShutdownLimitMs;
     bool showTray = true;
@@ -104,6 +106,8 @@ public:
     bool TimerActive(TimerId id) const;
     // The keyboard's restore notification sets it; its next full read consumes it.
     std::atomic<bool>& KeyboardRestoreFlag() { return keyboardRestore_; }
+    // The device events, lighting threads and animated pictures.
+    LiveLighting& Live() { return *live_; }
 
 protected:
     // The space bar never presses a focused button of the window.
@@ -134,14 +138,12 @@ private:
 
     // Members in the order the window owns them; destroyed in reverse.
     std::unique_ptr<workers::WorkerSet> workers_;
-    std::array<ui::Control*, 20> msZoneControls_{};
-    std::array<ui::Control*, 15> mpZoneControls_{};
-    std::array<ui::Control*, device::kKeyboardKeyCount> kbKeyControls_{};
     std::array<ui::Control*, 5> captionButtons_{};
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
     std::array<std::unique_ptr<device::DeviceLink>, 3> links_;
     std::array<device::DeviceState, 3> states_;
     std::array<std::atomic<bool>, 3> lightingPending_{};
+    std::unique_ptr<LiveLighting> live_;
 
     ui::Window& window_;
     QWidget* widget_ = nullptr;  // the same window as a widget, when it is one

@@ -95,7 +95,8 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
              {&main.State(DeviceKind::Keyboard), &main.State(DeviceKind::Mouse),
               &main.State(DeviceKind::MousePad)},
              {&main.LightingPending(DeviceKind::Keyboard), &main.LightingPending(DeviceKind::Mouse),
-              &main.LightingPending(DeviceKind::MousePad)}),
+              &main.LightingPending(DeviceKind::MousePad)},
+             main.Live().Shared(), main.Live().Signals()),
       lighting_(model_),
       mouse_(model_, *pointer_),
       profiles_(model_, lighting_, mouse_),
@@ -290,6 +291,9 @@ void PagesWiring::BuildRoutes() {
         });
     }
     r.AddExact(kSelect, {"kb_Deng_all_kill_check", "kb_Deng_all_bright_check"}, none);  // custom colours
+    r.AddExact(kSelect, "mp_tab", [this](const Note& n) {
+        if (Checked(n)) lighting_.PadPageShown();
+    });
     for (ProfileFamily family : profiles::kAllFamilies) {
         r.AddExact(kSelect, std::string(profiles::Family(family).id) + "_profile_link_check", none);
     }

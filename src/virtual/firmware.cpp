@@ -21,6 +21,15 @@ bool Fits(const std::vector<std::uint8_t>& area, std::size_t offset, std::size_t
 
 }  // namespace
 
+std::size_t PreviewZones(device::DeviceKind kind) {
+    switch (kind) {
+        case device::DeviceKind::Keyboard: return kKeyboardPreviewZones;
+        case device::DeviceKind::Mouse: return kMousePreviewZones;
+        case device::DeviceKind::MousePad: return kPadPreviewZones;
+    }
+    return 0;
+}
+
 Firmware::Firmware(device::DeviceKind kind) : Firmware(kind, FactoryMemory(kind)) {}
 
 Firmware::Firmware(device::DeviceKind kind, DeviceMemory memory)
@@ -93,6 +102,7 @@ ReportPacket Firmware::Handle(const ReportPacket& request) {
                 } else {
                     std::copy_n(request.Payload().begin(), request.Length(),
                                 preview.begin() + request.Offset());
+                    if (request.Offset() == 0) ++previewFrames_;
                 }
                 break;
             }
@@ -114,6 +124,19 @@ void Firmware::RestoreFactory() {
     settingMode_ = false;
     dirty_ |= kAllPersistent;
     persistNow_ |= kAllPersistent;
+}
+
+bool Firmware::SwitchActiveSlot(std::uint8_t slot) {
+    if (slot >= kSlotCount) return false;
+    memory_.params[kActiveSlotOffset] = slot;
+    dirty_ |= MaskOf(MemoryArea::Params);
+    persistNow_ |= MaskOf(MemoryArea::Params);
+    return true;
+}
+
+std::vector<std::uint8_t> Firmware::PreviewColours() const {
+    const std::size_t length = std::min(PreviewZones(kind_) * kPreviewZoneBytes, memory_.preview.size());
+    return {memory_.preview.begin(), memory_.preview.begin() + static_cast<std::ptrdiff_t>(length)};
 }
 
 void Firmware::PowerLoss() {

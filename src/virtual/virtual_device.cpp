@@ -17,6 +17,10 @@ constexpr std::uint16_t kVersionNumber = 0x0107;
 constexpr std::uint8_t kWrongReportId = 0x05;
 // Consumer usages are 16-bit little-endian after the report id.
 constexpr std::size_t kConsumerUsageOffset = 1;
+// What the device's own buttons announce on its consumer-control collection.
+constexpr std::uint16_t kUsageSlotButton = 0x401;
+constexpr std::uint16_t kUsageRestoreButton = 0x402;
+constexpr std::uint16_t kUsageFlashButton = 0x403;
 
 Clock::time_point DeadlineAfter(Clock::time_point start, int timeoutMs) {
     if (timeoutMs < 0) return Clock::time_point::max();
@@ -180,6 +184,42 @@ std::size_t VirtualDevice::RaiseConsumerEvent(std::uint16_t usage) {
     }
     changed_.notify_all();
     return listeners;
+}
+
+bool VirtualDevice::PressSlotButton(std::uint8_t slot) {
+    if (!HasCollection(Collection::Consumer) || !IsPlugged()) return false;
+    AreaMask persist = 0;
+    {
+        std::lock_guard guard(mutex_);
+        if (!firmware_.SwitchActiveSlot(slot)) return false;
+        persist = firmware_.TakeAreasToPersist();
+    }
+    QueueWrite(persist);
+    RaiseConsumerEvent(kUsageSlotButton);
+    return true;
+}
+
+bool VirtualDevice::PressRestoreButton() {
+    if (!HasCollection(Collection::Consumer) || !IsPlugged()) return false;
+    RestoreFactory();
+    RaiseConsumerEvent(kUsageRestoreButton);
+    return true;
+}
+
+bool VirtualDevice::PressFlashButton() {
+    if (kind_ != device::DeviceKind::Mouse || !IsPlugged()) return false;
+    RaiseConsumerEvent(kUsageFlashButton);
+    return true;
+}
+
+std::uint64_t VirtualDevice::PreviewFrames() const {
+    std::lock_guard guard(mutex_);
+    return firmware_.PreviewFrames();
+}
+
+std::vector<std::uint8_t> VirtualDevice::PreviewColours() const {
+    std::lock_guard guard(mutex_);
+    return firmware_.PreviewColours();
 }
 
 std::vector<device::ReportPacket> VirtualDevice::Requests() const {

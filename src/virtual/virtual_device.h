@@ -90,6 +90,18 @@ public:
     // collection).
     std::size_t RaiseConsumerEvent(std::uint16_t usage);
 
+    // The buttons on the device, as a person presses them. The slot button makes slot (0..4)
+    // the active one and announces it (usage 0x401); the restore button brings back the factory
+    // settings and announces it (0x402); the mouse's flash button announces 0x403. False when
+    // the device has no such button, is unplugged or the slot is out of range.
+    bool PressSlotButton(std::uint8_t slot);
+    bool PressRestoreButton();
+    bool PressFlashButton();
+
+    // Preview frames received since the device was made, and the last colours, 3 bytes per zone.
+    std::uint64_t PreviewFrames() const;
+    std::vector<std::uint8_t> PreviewColours() const;
+
     // Requests that reached the device (lost ones included, failed writes not), oldest first;
     // at most the last kRequestLogLimit.
     std::vector<device::ReportPacket> Requests() const;

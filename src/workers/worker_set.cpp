@@ -11,6 +11,7 @@ struct WorkerSet::Slot {
     platform::Event stop{platform::Event::Reset::Manual};
     platform::Event ended{platform::Event::Reset::Manual};
     std::thread thread;
+    std::function<void()> interrupt;
 };
 
 WorkerSet::WorkerSet() {
@@ -29,6 +30,9 @@ WorkerSet::~WorkerSet() {
 
 bool WorkerSet::StopAndJoin(int timeoutMs) {
     for (auto& s : slots_) s->stop.Set();
+    for (auto& s : slots_) {
+        if (s->interrupt && s->thread.joinable()) s->interrupt();
+    }
     const std::uint64_t deadline = platform::TickMs() + static_cast<std::uint64_t>(timeoutMs);
     bool allEnded = true;
     for (auto& s : slots_) {
@@ -44,9 +48,10 @@ bool WorkerSet::StopAndJoin(int timeoutMs) {
     return allEnded;
 }
 
-bool WorkerSet::Start(WorkerIndex index, WorkerBody body) {
+bool WorkerSet::Start(WorkerIndex index, WorkerBody body, std::function<void()> interrupt) {
     auto& slot = slots_[static_cast<std::size_t>(index)];
     if (slot->thread.joinable()) return false;
+    slot->interrupt = std::move(interrupt);
     slot->stop.ResetEvent();
     slot->ended.ResetEvent();
     slot->thread = std::thread([keep = slot, body = std::move(body)] {

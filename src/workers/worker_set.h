@@ -51,7 +51,9 @@ public:
     WorkerSet(const WorkerSet&) = delete;
     WorkerSet& operator=(const WorkerSet&) = delete;
 
-    bool Start(WorkerIndex index, WorkerBody body);
+    // interrupt, when given, runs (on the stopping thread) right after the stop events are
+    // signalled: it wakes a worker out of a wait that does not watch its stop event.
+    bool Start(WorkerIndex index, WorkerBody body, std::function<void()> interrupt = {});
     bool Running(WorkerIndex index) const;
 
     // Writes the outcome to the debug output with the texts the diagnostics expect.

@@ -84,6 +84,7 @@ void LightingPage::SetMode(DeviceKind kind, int mode) {
     const auto value = static_cast<std::uint8_t>(mode);
     ShowOffers(kind, value);
     model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetMode(r, value); });
+    RestartRipple(kind);
     if (kind == DeviceKind::Keyboard) {
         const auto record = model_.Record(kind);
         const auto extras = model_.extras.Snapshot();
@@ -114,6 +115,8 @@ void LightingPage::SetDirection(DeviceKind kind, DirectionControl control, bool 
         if (auto* o = model_.window.FindOption(Named(kind, other))) o->SetSelected(false, false);
     }
     model_.UpdateRecord(kind, [&](ActiveLightingImage& r) { lighting::SetDirection(r, control); });
+    // The mouse's checks (not its buttons) start the ripple again from the end they name.
+    if (isCheck && kind == DeviceKind::Mouse) RestartRipple(kind);
     model_.MarkPending(kind);
     SaveLighting(model_, kind);
 }
@@ -156,7 +159,8 @@ void LightingPage::ApplyColour(DeviceKind kind, Rgb colour, bool store) {
         RedrawKeyboardButtons();
     }
     if (!store) return;
-    model_.MarkPending(kind);
+    // The pen only paints keys on the page: the device's record did not change.
+    if (!pen) model_.MarkPending(kind);
     SaveLighting(model_, kind);
 }
 
@@ -208,10 +212,10 @@ void LightingPage::SameMode(DeviceKind kind) {
     for (DeviceKind k : device::kAllDeviceKinds) records[device::KindIndex(k)] = model_.Record(k);
     SharedLighting shared{};
     const auto changed = lighting::SameMode(kind, records, shared);
-    {
-        std::lock_guard guard(model_.sharedMutex);
-        model_.shared = shared;
-    }
+    model_.shared.Store(shared);
+    // The flags go first: the other records are not sent to their devices (a parameter write
+    // would hand the device back to its own effect); the synchronised thread drives all three.
+    for (auto* link : model_.links) link->syncLighting = true;
     for (DeviceKind k : device::kAllDeviceKinds) {
         const std::size_t i = device::KindIndex(k);
         if (k == kind || !changed[i]) continue;
@@ -220,11 +224,17 @@ void LightingPage::SameMode(DeviceKind kind) {
             std::copy_n(records[i].begin() + kModeOffset, kSharedLightingSize, r.begin() + kModeOffset);
         });
         Refresh(k);
-        model_.MarkPending(k);
         SaveLighting(model_, k);
     }
-    for (auto* link : model_.links) link->syncLighting = true;
 }
+
+void LightingPage::RestartRipple(DeviceKind kind) {
+    const auto record = model_.Record(kind);
+    if (kind == DeviceKind::Mouse) model_.signals.RequestMouseRippleReset(Mode(record), Direction(record));
+    if (kind == DeviceKind::MousePad) model_.signals.RequestPadModeReset(Mode(record));
+}
+
+void LightingPage::PadPageShown() { model_.signals.RequestPadPageShown(Mode(model_.Record(DeviceKind::MousePad))); }
 
 void LightingPage::Refresh(DeviceKind kind) {
     ui::Window& w = model_.window;

@@ -35,9 +35,13 @@ public:
     void SameMode(DeviceKind kind);
     // Shows the working record on the page.
     void Refresh(DeviceKind kind);
+    // The pad's page came into view: a pad ripple starts again.
+    void PadPageShown();
 
 private:
     void ShowOffers(DeviceKind kind, std::uint8_t mode);
+    // A mode or direction change starts the device's ripple afresh.
+    void RestartRipple(DeviceKind kind);
     void ShowColour(DeviceKind kind, Rgb colour);
     void RedrawKeyboardButtons();
     void RedrawPaletteButtons(DeviceKind kind);

@@ -9,7 +9,9 @@
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "device/device_link.h"
+#include "lighting/effect_frames.h"
 #include "lighting/lighting_records.h"
+#include "lighting/shared_lighting_cell.h"
 #include "lighting/mouse_settings.h"
 #include "profiles/profile_family.h"
 #include "ui/window.h"
@@ -43,12 +45,12 @@ private:
     ProfileExtras extras_;
 };
 
-// What the pages work on. The main window owns the links, images and flags; the pages own the
-// palette, the shared same-mode record and the extras.
+// What the pages work on. The main window owns the links, images, flags, the synchronised record
+// and the effect signals the lighting threads read; the pages own the palette and the extras.
 struct PageModel {
     PageModel(ui::Window& w, std::array<device::DeviceLink*, 3> l, std::array<device::DeviceState*, 3> s,
-              std::array<std::atomic<bool>*, 3> p)
-        : window(w), links(l), states(s), pending(p) {}
+              std::array<std::atomic<bool>*, 3> p, SharedLightingCell& shared, EffectSignals& signals)
+        : window(w), links(l), states(s), pending(p), shared(shared), signals(signals) {}
     PageModel(const PageModel&) = delete;
     PageModel& operator=(const PageModel&) = delete;
 
@@ -60,8 +62,9 @@ struct PageModel {
     ColourPalette palette;
     GuardedExtras extras;
     // Written by same-mode on the UI thread; the synchronised effect reads a copy.
-    std::mutex sharedMutex;
-    SharedLighting shared{};
+    SharedLightingCell& shared;
+    // Ripple restarts asked for by the pages.
+    EffectSignals& signals;
     // Saves the selected profile of a family (UI thread).
     std::function<void(profiles::ProfileFamily)> save;
 

@@ -1,0 +1,177 @@
+#include "workers/lighting_threads.h"
+
+#include <algorithm>
+
+#include "lighting/effect_tables.h"
+#include "lighting/lighting_records.h"
+#include "platform/debug_out.h"
+#include "platform/tick.h"
+
+namespace corvane::workers {
+namespace {
+
+using device::DeviceKind;
+using lighting::ActiveLightingImage;
+using lighting::DeviceFrame;
+using lighting::FrameSteps;
+using lighting::StepKind;
+
+constexpr unsigned kMousePauseHalfMs = lighting::kMouseFramePauseMs / 2;
+constexpr unsigned kSyncPausePerSpeedMs = 4;
+constexpr std::uint8_t kLastMouseMode = 5;
+
+class Pacer {
+public:
+    Pacer(WorkerContext& context, const LightingClock& clock) : context_(context), clock_(clock) {}
+
+    // True when the thread is to end.
+    bool Pause(unsigned ms) const {
+        if (clock_.pause) return clock_.pause(context_, ms);
+        return context_.StopRequested(static_cast<int>(ms));
+    }
+    std::uint64_t Now() const { return clock_.nowMs ? clock_.nowMs() : platform::TickMs(); }
+
+private:
+    WorkerContext& context_;
+    const LightingClock& clock_;
+};
+
+bool HasOverlayUpdates(const DeviceFrame& frame) {
+    return std::any_of(frame.overlays.begin(), frame.overlays.end(),
+                       [](const lighting::ZoneOverlay& o) { return o.updated; });
+}
+
+// Runs what follows a computed frame: each send shows the device's overlays and streams its
+// colours; pauses wait on the stop event. True when a stop ended it.
+template <class FrameOf>
+bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, const Pacer& pacer) {
+    for (const lighting::FrameStep& step : steps.Items()) {
+        if (step.kind == StepKind::Pause) {
+            if (pacer.Pause(step.ms)) return true;
+            continue;
+        }
+        const DeviceFrame& frame = frameOf(step.device);
+        if (HasOverlayUpdates(frame)) sink.ShowOverlays(step.device, frame);
+        sink.SendPreview(step.device, frame.Payload());
+    }
+    return false;
+}
+
+bool Deliver(const lighting::EffectFrame& effect, FrameSink& sink, const Pacer& pacer) {
+    return Deliver(effect.steps, [&](DeviceKind) -> const DeviceFrame& { return effect.frame; }, sink, pacer);
+}
+
+ActiveLightingImage RecordOf(const LightingInputs& in, DeviceKind kind) {
+    return in.states[device::KindIndex(kind)]->Read(
+        [](const device::DeviceImages& images) { return images.activeLighting; });
+}
+
+struct CycleLook {
+    bool connected = false;
+    bool animate = false;  // connected and not driven by the synchronised thread
+};
+
+CycleLook Look(const LightingInputs& in, DeviceKind kind) {
+    const device::DeviceLink& link = *in.links[device::KindIndex(kind)];
+    const bool connected = link.IsConnected();
+    return {connected, connected && !link.syncLighting.load()};
+}
+
+// The frame of one device thread's cycle: true when a stop ended it.
+using DeviceCycle = std::function<bool(const Pacer&, CycleLook)>;
+
+void RunDeviceThread(DeviceKind kind, const LightingInputs& in, WorkerContext& context,
+                     const LightingClock& clock, const LightingTiming& timing, const char* exitText,
+                     const DeviceCycle& cycle) {
+    const Pacer pacer(context, clock);
+    if (!pacer.Pause(timing.startDelayMs)) {
+        while (!pacer.Pause(timing.stopPollMs)) {
+            const CycleLook look = Look(in, kind);
+            if (cycle(pacer, look)) break;
+            if (!look.connected && pacer.Pause(timing.disconnectedPauseMs)) break;
+        }
+    }
+    platform::debugOut(exitText);
+}
+
+}  // namespace
+
+void RunKeyboardLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& context,
+                         const LightingClock& clock, const LightingTiming& timing) {
+    lighting::KeyboardEffectState state;
+    RunDeviceThread(DeviceKind::Keyboard, in, context, clock, timing, kKeyboardLightingExitText,
+                    [&](const Pacer& pacer, CycleLook look) {
+                        const auto before = RecordOf(in, DeviceKind::Keyboard);
+                        if (pacer.Pause(lighting::KeyboardDelayMs(lighting::Mode(before), lighting::Speed(before)))) {
+                            return true;
+                        }
+                        if (look.animate) {
+                            const auto frame = lighting::KeyboardFrame(RecordOf(in, DeviceKind::Keyboard), state);
+                            if (Deliver(frame, sink, pacer)) return true;
+                        }
+                        // The ripples of the other devices change hue with every keyboard cycle.
+                        if (look.connected) in.signals->AdvanceRippleHue(1);
+                        return false;
+                    });
+}
+
+void RunMouseLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& context,
+                      const LightingClock& clock, const LightingTiming& timing) {
+    lighting::MouseEffectState state;
+    RunDeviceThread(DeviceKind::Mouse, in, context, clock, timing, kMouseLightingExitText,
+                    [&](const Pacer& pacer, CycleLook look) {
+                        if (pacer.Pause(kMousePauseHalfMs) || pacer.Pause(kMousePauseHalfMs)) return true;
+                        if (!look.animate) return false;
+                        const std::uint8_t mode = lighting::Mode(RecordOf(in, DeviceKind::Mouse));
+                        if (mode > kLastMouseMode) platform::debugOut(kMouseUnknownModeText);
+                        if (const unsigned extra = lighting::MouseExtraPauseMs(mode); extra > 0 && pacer.Pause(extra)) {
+                            return true;
+                        }
+                        const auto frame = lighting::MouseFrame(RecordOf(in, DeviceKind::Mouse), state, *in.signals);
+                        return Deliver(frame, sink, pacer);
+                    });
+}
+
+void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& context,
+                    const LightingClock& clock, const LightingTiming& timing) {
+    lighting::PadEffectState state;
+    RunDeviceThread(DeviceKind::MousePad, in, context, clock, timing, kPadLightingExitText,
+                    [&](const Pacer& pacer, CycleLook look) {
+                        const auto before = RecordOf(in, DeviceKind::MousePad);
+                        if (pacer.Pause(lighting::PadPauseMs(lighting::Mode(before), lighting::Speed(before)))) {
+                            return true;
+                        }
+                        if (!look.animate) return false;
+                        const auto frame = lighting::PadFrame(RecordOf(in, DeviceKind::MousePad), state,
+                                                              *in.signals, pacer.Now());
+                        return Deliver(frame, sink, pacer);
+                    });
+}
+
+void RunSyncLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& context,
+                     const LightingClock& clock, const LightingTiming& timing) {
+    const Pacer pacer(context, clock);
+    lighting::SyncEffectState state;
+    auto anyConnected = [&] {
+        return std::any_of(in.links.begin(), in.links.end(), [](const device::DeviceLink* l) { return l->IsConnected(); });
+    };
+    while (!pacer.Pause(timing.stopPollMs)) {
+        if (!anyConnected() && pacer.Pause(timing.noDeviceSyncPauseMs)) break;
+        const std::uint8_t speed = in.shared->Load()[lighting::kSharedSpeedOffset];
+        if (pacer.Pause(speed * kSyncPausePerSpeedMs)) break;
+        std::array<bool, 3> on{};
+        for (std::size_t d = 0; d < on.size(); ++d) {
+            on[d] = in.links[d]->IsConnected() && in.links[d]->syncLighting.load();
+        }
+        if (std::none_of(on.begin(), on.end(), [](bool b) { return b; })) {
+            if (anyConnected() && pacer.Pause(timing.idleSyncPauseMs)) break;
+            continue;
+        }
+        const auto result = lighting::SyncFrame(in.shared->Load(), on, state);
+        auto frameOf = [&](DeviceKind kind) -> const DeviceFrame& { return result.devices[device::KindIndex(kind)]; };
+        if (Deliver(result.steps, frameOf, sink, pacer)) break;
+    }
+    platform::debugOut(kSyncLightingExitText);
+}
+
+}  // namespace corvane::workers
