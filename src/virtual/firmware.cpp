@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/device_images.h"
+
 namespace corvane::virt {
 
 using device::Command;
@@ -128,7 +130,20 @@ void Firmware::RestoreFactory() {
 
 bool Firmware::SwitchActiveSlot(std::uint8_t slot) {
     if (slot >= kSlotCount) return false;
-    memory_.params[kActiveSlotOffset] = slot;
+    auto& params = memory_.params;
+    // Keyboard and mouse work from record 0: it holds the active slot's settings while the
+    // active slot's own place holds slot 0's. A switch puts the old slot back, then brings the
+    // new one in, so no slot loses its settings.
+    if (kind_ != device::DeviceKind::MousePad) {
+        auto swapWithWorking = [&](std::uint8_t s) {
+            if (s == 0 || s >= kSlotCount) return;
+            const auto record = params.begin() + static_cast<std::ptrdiff_t>(s * device::kLightingBlockSize);
+            std::swap_ranges(params.begin() + 1, params.begin() + device::kLightingBlockSize, record + 1);
+        };
+        swapWithWorking(params[kActiveSlotOffset]);
+        swapWithWorking(slot);
+    }
+    params[kActiveSlotOffset] = slot;
     dirty_ |= MaskOf(MemoryArea::Params);
     persistNow_ |= MaskOf(MemoryArea::Params);
     return true;

@@ -92,7 +92,7 @@ protected:
             boxes_.push_back(r.textId);
             return ui::kMessageDismissed;
         });
-        main_ = std::make_unique<CMainWnd>(*window_, *bus_, corvane::testing::QuickMainWndOptions());
+        main_ = std::make_unique<CMainWnd>(*window_, *bus_, options_);
         pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_));
         window_->Launch(false);
         ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
@@ -182,6 +182,7 @@ protected:
     }
     int Boxes(const std::string& id) { return static_cast<int>(std::count(boxes_.begin(), boxes_.end(), id)); }
 
+    MainWndOptions options_ = corvane::testing::QuickMainWndOptions();
     std::unique_ptr<corvane::testing::TempHome> tempHome_;
     std::filesystem::path home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;

@@ -1,0 +1,204 @@
+// Live lighting under load: the real program, offscreen, on its three virtual devices with the
+// 1 ms latency model, every device animating at its fastest speed. Prints the CPU use of the
+// program per core over a measuring window with the window shown and minimised, frames per
+// second per device, the measured frame interval against its ideal (pause + report time), and
+// how long a lighting change made in the window takes to show on the device while frames stream.
+//
+//   live_bench [PROGRAM] [SECONDS]      (defaults: corvane beside this binary, 30)
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/instance_socket.h"
+#include "platform/tick.h"
+
+namespace {
+
+using corvane::platform::InstanceClient;
+using corvane::platform::SleepMs;
+using corvane::platform::TickMs;
+
+constexpr const char* kInstanceName = "TORVLINKDRVER";
+constexpr int kLatencyUs = 1000;
+// One report crosses twice (request, answer), each taking the latency.
+constexpr double kReportMs = 2.0 * kLatencyUs / 1000.0;
+constexpr int kLightingStartMs = 3500;  // the device threads start 3 s after the window
+
+struct Device {
+    const char* kind;
+    const char* tab;
+    double pauseMs;  // pause per frame at the fastest speed of the chosen mode
+    int reports;     // reports per frame (56 colour bytes each)
+};
+// Keyboard wave at speed 0: 2 ms and 378 bytes; mouse wave: 100 ms and 60 bytes; pad wave at
+// speed 0: 9 ms and 45 bytes.
+const Device kDevices[] = {{"kb", "kb_tab", 2, 7}, {"ms", "ms_tab", 100, 2}, {"mp", "mp_tab", 9, 1}};
+
+std::string Fail(const std::string& what) {
+    std::fprintf(stderr, "live_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+class Program {
+public:
+    Program(const std::string& path, const std::filesystem::path& home) : home_(home) {
+        std::filesystem::create_directories(home / "run");
+        std::filesystem::permissions(home / "run", std::filesystem::perms::owner_all);
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("HOME", home.c_str(), 1);
+            setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            const std::string latency = "--virtual-latency-us=" + std::to_string(kLatencyUs);
+            execl(path.c_str(), path.c_str(), "--virtual-devices", latency.c_str(), "--no-screenshots",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        const auto deadline = TickMs() + 20000;
+        while (!client_.Connect(kInstanceName, (home / "run").string())) {
+            if (TickMs() > deadline) Fail("the program did not start listening");
+            SleepMs(50);
+        }
+    }
+    ~Program() {
+        (void)client_.Request("quit", 20000);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        std::error_code ec;
+        std::filesystem::remove_all(home_, ec);
+    }
+
+    std::string Run(const std::string& line) {
+        const auto reply = client_.Request(line, 30000);
+        if (!reply) Fail("no reply to: " + line);
+        if (reply->rfind("ok", 0) != 0) Fail(line + " -> " + *reply);
+        return *reply;
+    }
+
+    // utime + stime of the process, in clock ticks.
+    long long CpuTicks() const {
+        std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), {});
+        // Fields after the command name (which may hold spaces) start after the last ')'.
+        std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14) utime = std::stoll(field);
+            if (i == 15) stime = std::stoll(field);
+        }
+        return utime + stime;
+    }
+
+private:
+    std::filesystem::path home_;
+    pid_t pid_ = -1;
+    InstanceClient client_;
+};
+
+// "previewFrames":N and "preview":"hex" of a `virtual KIND state` reply.
+std::uint64_t FramesOf(const std::string& reply) {
+    const auto at = reply.find("\"previewFrames\":");
+    if (at == std::string::npos) Fail("no frame count in: " + reply);
+    return std::stoull(reply.substr(at + 16));
+}
+bool PreviewDark(const std::string& reply) {
+    const auto at = reply.find("\"preview\":\"");
+    if (at == std::string::npos) Fail("no preview in: " + reply);
+    const auto end = reply.find('"', at + 11);
+    const std::string hex = reply.substr(at + 11, end - at - 11);
+    return !hex.empty() && hex.find_first_not_of('0') == std::string::npos;
+}
+
+struct Window {
+    double cpuPercent;
+    std::vector<double> fps;
+};
+
+Window Measure(Program& p, int seconds) {
+    std::vector<std::uint64_t> before;
+    for (const Device& d : kDevices) before.push_back(FramesOf(p.Run(std::string("virtual ") + d.kind + " state")));
+    const long long cpu0 = p.CpuTicks();
+    const auto t0 = TickMs();
+    SleepMs(seconds * 1000);
+    const long long cpu1 = p.CpuTicks();
+    const double elapsed = static_cast<double>(TickMs() - t0) / 1000.0;
+    Window w{100.0 * static_cast<double>(cpu1 - cpu0) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed, {}};
+    for (std::size_t i = 0; i < std::size(kDevices); ++i) {
+        const auto after = FramesOf(p.Run(std::string("virtual ") + kDevices[i].kind + " state"));
+        w.fps.push_back(static_cast<double>(after - before[i]) / elapsed);
+    }
+    return w;
+}
+
+void Print(const char* label, const Window& w) {
+    std::printf("%-8s CPU %.2f %% of a core\n", label, w.cpuPercent);
+    for (std::size_t i = 0; i < std::size(kDevices); ++i) {
+        const Device& d = kDevices[i];
+        const double ideal = d.pauseMs + d.reports * kReportMs;
+        const double interval = w.fps[i] > 0 ? 1000.0 / w.fps[i] : 0;
+        std::printf("  %s  %6.1f frames/s  interval %6.2f ms  ideal %6.2f ms  ratio %.3f\n", d.kind, w.fps[i],
+                    interval, ideal, interval / ideal);
+    }
+}
+
+// Time from a brightness change in the window until the keyboard's streamed colours show it.
+void ChangeLatency(Program& p) {
+    std::vector<double> ms;
+    bool dark = false;
+    for (int i = 0; i < 20; ++i) {
+        dark = !dark;
+        const auto t0 = TickMs();
+        p.Run(std::string("value kb_deng_light_slider ") + (dark ? "15" : "0"));
+        while (PreviewDark(p.Run("virtual kb state")) != dark) {
+            if (TickMs() - t0 > 2000) Fail("the change did not reach the keyboard");
+        }
+        ms.push_back(static_cast<double>(TickMs() - t0));
+        SleepMs(50);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("change on device: median %.0f ms, 90th %.0f ms, max %.0f ms (%zu changes)\n", ms[ms.size() / 2],
+                ms[ms.size() * 9 / 10], ms.back(), ms.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string program = argc > 1 ? argv[1]
+                                         : (std::filesystem::canonical("/proc/self/exe").parent_path() / "corvane").string();
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
+    signal(SIGPIPE, SIG_IGN);
+    const auto home = std::filesystem::temp_directory_path() / ("corvane-live-bench-" + std::to_string(getpid()));
+    Program p(program, home);
+    for (const Device& d : kDevices) p.Run(std::string("wait connected ") + d.kind + " 20000");
+    p.Run("boxes auto confirm");
+    // Every device in its wave at the fastest speed and full brightness.
+    const char* setup[] = {
+        "select kb_tab on", "item kb_deng_combo_modeSelect 0", "value kb_deng_speed_slider 3",
+        "value kb_deng_light_slider 0", "select ms_tab on", "item ms_deng_combo_modeSelect1 0",
+        "value ms_deng_light_slider 0", "select mp_tab on", "item mp_deng_combo_modeSelect 0",
+        "value mp_deng_speed_slider 14", "value mp_deng_light_slider 0", "wait idle",
+    };
+    for (const char* line : setup) p.Run(line);
+    SleepMs(kLightingStartMs);
+
+    std::printf("live lighting, 1 ms per report crossing, %d s per window\n", seconds);
+    Print("shown", Measure(p, seconds));
+    p.Run("select kb_tab on");
+    ChangeLatency(p);
+    p.Run("click minbtn");
+    SleepMs(500);
+    Print("hidden", Measure(p, seconds));
+    return 0;
+}
