@@ -77,6 +77,14 @@ CycleLook Look(const LightingInputs& in, DeviceKind kind) {
     return {connected, connected && !link.syncLighting.load()};
 }
 
+// The pause that opens a keyboard or pad cycle: the device's delay table at its current mode and
+// speed. True when a stop ended it.
+bool PauseByTable(const Pacer& pacer, const LightingInputs& in, DeviceKind kind,
+                  unsigned (*delayMs)(std::uint8_t mode, std::uint8_t speed)) {
+    const auto record = RecordOf(in, kind);
+    return pacer.Pause(delayMs(lighting::Mode(record), lighting::Speed(record)));
+}
+
 // The frame of one device thread's cycle: true when a stop ended it.
 using DeviceCycle = std::function<bool(const Pacer&, CycleLook)>;
 
@@ -101,10 +109,7 @@ void RunKeyboardLighting(const LightingInputs& in, FrameSink& sink, WorkerContex
     lighting::KeyboardEffectState state;
     RunDeviceThread(DeviceKind::Keyboard, in, context, clock, timing, kKeyboardLightingExitText,
                     [&](const Pacer& pacer, CycleLook look) {
-                        const auto before = RecordOf(in, DeviceKind::Keyboard);
-                        if (pacer.Pause(lighting::KeyboardDelayMs(lighting::Mode(before), lighting::Speed(before)))) {
-                            return true;
-                        }
+                        if (PauseByTable(pacer, in, DeviceKind::Keyboard, &lighting::KeyboardDelayMs)) return true;
                         if (look.animate) {
                             const auto frame = lighting::KeyboardFrame(RecordOf(in, DeviceKind::Keyboard), state);
                             if (Deliver(frame, sink, pacer)) return true;
@@ -137,10 +142,7 @@ void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& co
     lighting::PadEffectState state;
     RunDeviceThread(DeviceKind::MousePad, in, context, clock, timing, kPadLightingExitText,
                     [&](const Pacer& pacer, CycleLook look) {
-                        const auto before = RecordOf(in, DeviceKind::MousePad);
-                        if (pacer.Pause(lighting::PadPauseMs(lighting::Mode(before), lighting::Speed(before)))) {
-                            return true;
-                        }
+                        if (PauseByTable(pacer, in, DeviceKind::MousePad, &lighting::PadPauseMs)) return true;
                         if (!look.animate) return false;
                         const auto frame = lighting::PadFrame(RecordOf(in, DeviceKind::MousePad), state,
                                                               *in.signals, pacer.Now());
