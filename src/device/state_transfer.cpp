@@ -185,19 +185,19 @@ int SwitchSlot(DeviceKind kind, DeviceLink& link, DeviceState& state, int slot,
     return writeResult;
 }
 
-void FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
-                   std::atomic<bool>& pending) {
-    if (!pending.exchange(false)) return;
+int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
+                  std::atomic<bool>& pending) {
+    if (!pending.exchange(false)) return kSuccess;
     std::array<std::uint8_t, kParamTransferSize> record{};
     state.Read([&](const DeviceImages& images) {
         std::copy_n(images.activeLighting.begin(), ActiveLightingSize(kind), record.begin());
     });
-    link.WriteParamRecord(record, 0);
+    return link.WriteParamRecord(record, 0);
 }
 
 void FlushLighting(std::span<const LightingTarget> targets) {
     for (const LightingTarget& target : targets) {
-        FlushLighting(target.kind, target.link, target.state, target.pending);
+        static_cast<void>(FlushLighting(target.kind, target.link, target.state, target.pending));
     }
 }
 

@@ -45,9 +45,9 @@ int SwitchSlot(DeviceKind kind, DeviceLink& link, DeviceState& state, int slot,
 // Sends the working lighting record when `pending` is set, as one 56-byte parameter write at
 // offset 0, and clears the flag. The flag is cleared before the record is taken, so a change
 // made during the write is sent by the next flush, and any number of changes between two flushes
-// go out as one record.
-void FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
-                   std::atomic<bool>& pending);
+// go out as one record. The write's result; kSuccess when nothing was pending.
+int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
+                  std::atomic<bool>& pending);
 
 struct LightingTarget {
     DeviceKind kind;

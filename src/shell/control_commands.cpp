@@ -691,11 +691,7 @@ struct ControlCommands::Impl {
 
     bool QuietNow() const {
         if (!openBoxes.empty()) return false;
-        if (!main) return true;
-        for (device::DeviceKind kind : device::kAllDeviceKinds) {
-            if (main->LightingPending(kind).load()) return false;
-        }
-        return true;
+        return !main || main->IoIdle();
     }
 
     bool Closed() const { return main && main->Destroyed(); }

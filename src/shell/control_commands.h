@@ -25,8 +25,8 @@ class CMainWnd;
 //   get NAME                       ok {json}: the control's state
 //   devices                        ok {json}: the devices, their identities and active slots
 //   wait connected kb|ms|mp [MS]   until the device has arrived and been read (default 10000)
-//   wait idle [MS]                 until nothing is queued for the window and no lighting
-//                                  record waits to be sent
+//   wait idle [MS]                 until nothing is queued for the window, no lighting
+//                                  record waits to be sent and the device queues are empty
 //   boxes                          ok {json}: the open message boxes and the answer mode
 //   boxes auto confirm|cancel|off  answer every box from now on, or leave them open
 //   answer confirm|cancel|close    answer the innermost open message box

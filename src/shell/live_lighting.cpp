@@ -102,8 +102,9 @@ void LiveLighting::StartWorkers(workers::WorkerSet& set) {
 }
 
 void LiveLighting::SendPreview(DeviceKind kind, std::span<const std::uint8_t> colours) {
-    // Frames are fire-and-forget: the next one follows within a cycle.
-    (void)main_.Link(kind).SendPreviewColors(colours);
+    // Frames are fire-and-forget: the next one follows within a cycle. They go after the user's
+    // requests on the device's queue, and a frame the device has not taken yet gives way to it.
+    main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()));
 }
 
 void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame) {

@@ -14,7 +14,6 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "device/state_transfer.h"
 #include "platform/data_folders.h"
 #include "platform/debug_out.h"
 #include "platform/ini_file.h"
@@ -42,6 +41,9 @@ constexpr const char* kSkinImageSection = "SKINIMAGE";
 constexpr const char* kSkinImageFlagsKey = "FLAGS";
 constexpr const char* kSkinImageKey = "IMAGE";
 constexpr int kSkinImageFromFile = 1;
+
+// The name of the flush request: at most one of it waits per link.
+constexpr const char* kFlushRequest = "lighting flush";
 
 const char* TabName(DeviceKind kind) {
     switch (kind) {
@@ -112,6 +114,10 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
       backend_(backend),
       options_(options) {
     for (auto& link : links_) link = std::make_unique<device::DeviceLink>(backend_);
+    for (std::size_t i = 0; i < queues_.size(); ++i) {
+        queues_[i] = std::make_unique<device::LinkQueue>(
+            *links_[i], [this](std::function<void()> fn) { window_.Post(std::move(fn)); });
+    }
     progressTimer_.setSingleShot(true);
     repaintTimer_.setSingleShot(true);
     flushTimer_.setTimerType(Qt::PreciseTimer);
@@ -155,8 +161,13 @@ CMainWnd::~CMainWnd() {
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
         window_.RejectCalls();
+        StopQueues();
         workers_->Shutdown(options_.shutdownLimitMs);
     }
+}
+
+void CMainWnd::StopQueues() {
+    for (auto& queue : queues_) queue->Stop();
 }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
@@ -179,6 +190,13 @@ bool CMainWnd::AnyConnected() const {
         if (link->IsConnected()) return true;
     }
     return false;
+}
+
+bool CMainWnd::IoIdle() const {
+    for (std::size_t i = 0; i < queues_.size(); ++i) {
+        if (lightingPending_[i].load() || !queues_[i]->Idle()) return false;
+    }
+    return true;
 }
 
 bool CMainWnd::TimerActive(TimerId id) const {
@@ -294,12 +312,10 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
             window_.Hide();
             break;
         case WindowMessage::MouseDataChanged:
-            ReadDeviceState(DeviceKind::Mouse);
-            PageMessage(message);
+            RereadAndNotify(DeviceKind::Mouse, message);
             break;
         case WindowMessage::MousePadRead:
-            ReadDeviceState(DeviceKind::MousePad);
-            PageMessage(message);
+            RereadAndNotify(DeviceKind::MousePad, message);
             break;
         case WindowMessage::MouseSlotSwitched:
         case WindowMessage::MousePadSlotSwitched:
@@ -307,14 +323,19 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
             const DeviceKind kind = message == WindowMessage::MouseSlotSwitched     ? DeviceKind::Mouse
                                     : message == WindowMessage::MousePadSlotSwitched ? DeviceKind::MousePad
                                                                                       : DeviceKind::Keyboard;
-            device::RereadActiveSlot(kind, Link(kind), State(kind));
-            PageMessage(message);
+            Queue(kind).Submit(
+                "slot re-read",
+                [this, kind](device::DeviceLink& link) {
+                    device::RereadActiveSlot(kind, link, State(kind));
+                    return device::kSuccess;
+                },
+                [this, message](int) { PageMessage(message); });
             break;
         }
         case WindowMessage::KeyboardRestored:
             // The read consumes the flag and overwrites the keyboard profiles.
             keyboardRestore_ = true;
-            ReadDeviceState(DeviceKind::Keyboard);
+            RereadAndNotify(DeviceKind::Keyboard, message);
             break;
         case WindowMessage::KeyboardFactoryTable:
             PageMessage(message);
@@ -341,24 +362,41 @@ void CMainWnd::PageMessage(WindowMessage message) {
     if (hooks_.deviceMessage) hooks_.deviceMessage(message);
 }
 
+void CMainWnd::RereadAndNotify(DeviceKind kind, WindowMessage message) {
+    // The read's own steps (page refresh, keyboard saves) are posted from the I/O thread before
+    // its result, so they reach the UI thread ahead of the message's page part.
+    Queue(kind).Submit(
+        "state read",
+        [this, kind](device::DeviceLink& link) {
+            return device::ReadDeviceState(kind, link, State(kind), ReadHooks(kind)) ? device::kSuccess
+                                                                                      : device::kBadLength;
+        },
+        [this, kind, message](int) {
+            // The keyboard's restore read has no page part of its own.
+            if (kind != DeviceKind::Keyboard) PageMessage(message);
+        });
+}
+
+void CMainWnd::FlushLightingRecords() {
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        // The flag is taken on the I/O thread, just before the record is copied: changes made
+        // while a flush waits or runs are never lost, and one waiting flush carries them all.
+        if (!LightingPending(kind).load() || Queue(kind).Waiting(kFlushRequest)) continue;
+        Queue(kind).Submit(kFlushRequest, [this, kind](device::DeviceLink& link) {
+            return device::FlushLighting(kind, link, State(kind), LightingPending(kind));
+        });
+    }
+}
+
 void CMainWnd::OnTimer(TimerId id) {
     switch (id) {
         case TimerId::Progress:
             progressTimer_.stop();
             if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(false);
             break;
-        case TimerId::Flush: {
-            const device::LightingTarget targets[] = {
-                {DeviceKind::Keyboard, Link(DeviceKind::Keyboard), State(DeviceKind::Keyboard),
-                 LightingPending(DeviceKind::Keyboard)},
-                {DeviceKind::Mouse, Link(DeviceKind::Mouse), State(DeviceKind::Mouse),
-                 LightingPending(DeviceKind::Mouse)},
-                {DeviceKind::MousePad, Link(DeviceKind::MousePad), State(DeviceKind::MousePad),
-                 LightingPending(DeviceKind::MousePad)},
-            };
-            device::FlushLighting(targets);
+        case TimerId::Flush:
+            FlushLightingRecords();
             break;
-        }
         case TimerId::Repaint:
             window_.NeedUpdate();
             repaintTimer_.stop();
@@ -409,6 +447,7 @@ void CMainWnd::Destroy() {
     progressTimer_.stop();
     // A worker waiting for the UI thread must not hold up the wait for the workers.
     window_.RejectCalls();
+    StopQueues();
     workers_->Shutdown(options_.shutdownLimitMs);
     QCoreApplication::quit();
 }
@@ -444,7 +483,7 @@ void CMainWnd::ShowSameMode(DeviceKind kind, bool visible) {
     });
 }
 
-void CMainWnd::ReadDeviceState(DeviceKind kind) {
+device::StateTransferHooks CMainWnd::ReadHooks(DeviceKind kind) {
     auto post = [this](std::function<void()> step) {
         return [this, step = std::move(step)] { window_.Post(step); };
     };
@@ -463,7 +502,11 @@ void CMainWnd::ReadDeviceState(DeviceKind kind) {
     transferHooks.refreshCustomColours = post([this] {
         if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
     });
-    device::ReadDeviceState(kind, Link(kind), State(kind), transferHooks);
+    return transferHooks;
+}
+
+void CMainWnd::ReadDeviceState(DeviceKind kind) {
+    static_cast<void>(device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind)));
 }
 
 void CMainWnd::LoadSavedDeviceProfile() {

@@ -12,6 +12,8 @@
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "device/device_link.h"
+#include "device/link_queue.h"
+#include "device/state_transfer.h"
 #include "shell/live_lighting.h"
 #include "shell/window_messages.h"
 #include "ui/window.h"
@@ -93,6 +95,11 @@ public:
         return *links_[device::KindIndex(kind)];
     }
     device::DeviceState& State(device::DeviceKind kind) { return states_[device::KindIndex(kind)]; }
+    // The device's I/O queue: every transfer the window or its pages start goes through it.
+    device::LinkQueue& Queue(device::DeviceKind kind) { return *queues_[device::KindIndex(kind)]; }
+    // No lighting record waits to be sent and every link queue is empty with its results
+    // delivered (UI thread).
+    bool IoIdle() const;
     std::atomic<bool>& LightingPending(device::DeviceKind kind) {
         return lightingPending_[device::KindIndex(kind)];
     }
@@ -121,6 +128,11 @@ private:
     void BringForward();
     void SelectDeviceTab(const std::string& name);
     void PageMessage(WindowMessage message);
+    // Re-reads the device on its queue, then hands the message to the pages.
+    void RereadAndNotify(device::DeviceKind kind, WindowMessage message);
+    void FlushLightingRecords();
+    device::StateTransferHooks ReadHooks(device::DeviceKind kind);
+    void StopQueues();
 
     // workers::PresenceHost, called from the presence watchers.
     void ShowTab(device::DeviceKind kind, bool visible) override;
@@ -144,6 +156,8 @@ private:
     std::array<device::DeviceState, 3> states_;
     std::array<std::atomic<bool>, 3> lightingPending_{};
     std::unique_ptr<LiveLighting> live_;
+    // After the links and images they use, so they are gone before those.
+    std::array<std::unique_ptr<device::LinkQueue>, 3> queues_;
 
     ui::Window& window_;
     QWidget* widget_ = nullptr;  // the same window as a widget, when it is one

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "device/state_transfer.h"
@@ -96,7 +97,8 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
               &main.State(DeviceKind::MousePad)},
              {&main.LightingPending(DeviceKind::Keyboard), &main.LightingPending(DeviceKind::Mouse),
               &main.LightingPending(DeviceKind::MousePad)},
-             main.Live().Shared(), main.Live().Signals()),
+             main.Live().Shared(), main.Live().Signals(),
+             {&main.Queue(DeviceKind::Keyboard), &main.Queue(DeviceKind::Mouse), &main.Queue(DeviceKind::MousePad)}),
       lighting_(model_),
       mouse_(model_, *pointer_),
       profiles_(model_, lighting_, mouse_),
@@ -125,23 +127,34 @@ void PagesWiring::RefreshPages(DeviceKind kind) {
     if (kind == DeviceKind::Mouse) mouse_.Refresh();
 }
 
-int PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
-    device::StateTransferHooks hooks;
-    hooks.hideFunctionPanel = [this] {
-        if (auto* panel = main_.Window().Find("ms_tab_function")) panel->SetVisible(false);
-    };
-    hooks.refreshPages = [this, kind] { RefreshPages(kind); };
-    return device::SwitchSlot(kind, main_.Link(kind), main_.State(kind), slot, hooks);
+void PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
+    // Whether the switch went through to the device's records; the I/O thread writes it before
+    // the result is posted, the UI thread reads it after.
+    auto switched = std::make_shared<bool>(false);
+    main_.Queue(kind).Submit(
+        "slot switch",
+        [this, kind, slot, switched](device::DeviceLink& link) {
+            device::StateTransferHooks hooks;
+            hooks.refreshPages = [switched] { *switched = true; };
+            return device::SwitchSlot(kind, link, main_.State(kind), slot, hooks);
+        },
+        [this, kind, switched](int) {
+            if (!*switched) return;
+            if (kind == DeviceKind::Mouse) {
+                if (auto* panel = main_.Window().Find("ms_tab_function")) panel->SetVisible(false);
+            }
+            RefreshPages(kind);
+        });
 }
 
 void PagesWiring::ResetMousePad() {
-    device::StateTransferHooks hooks;
-    // The pad takes a second to come back; the window stays responsive meanwhile.
-    hooks.sendMousePadReset = [&main = main_] {
-        QTimer::singleShot(device::kMousePadResetSettleMs, &main,
-                           [&main] { main.HandleMessage(WindowMessage::MousePadRead, 0, 0); });
-    };
-    device::ResetMousePad(main_.Link(DeviceKind::MousePad), hooks, [](int) {});
+    main_.Queue(DeviceKind::MousePad)
+        .Submit("pad reset", [](device::DeviceLink& link) { return link.ResetDevice(); },
+                [&main = main_](int) {
+                    // The pad takes a second to come back; the window stays responsive meanwhile.
+                    QTimer::singleShot(device::kMousePadResetSettleMs, &main,
+                                       [&main] { main.HandleMessage(WindowMessage::MousePadRead, 0, 0); });
+                });
 }
 
 void PagesWiring::AfterDeviceMessage(WindowMessage message) {
@@ -165,10 +178,14 @@ void PagesWiring::AfterDeviceMessage(WindowMessage message) {
             profiles_.Save(ProfileFamily::KbDeng);
             break;
         case WindowMessage::KeyboardFactoryTable: {
-            device::KeyTableImage table = main_.State(DeviceKind::Keyboard).Snapshot().defaultKeyTable;
-            if (main_.Link(DeviceKind::Keyboard).ReadDefaultKeyTable(table) == device::kSuccess) {
-                profiles_.StoreKeyboardDefaultTable(table);
-            }
+            // Bytes past the bank size keep what the image held.
+            auto table = std::make_shared<device::KeyTableImage>(
+                main_.State(DeviceKind::Keyboard).Snapshot().defaultKeyTable);
+            main_.Queue(DeviceKind::Keyboard)
+                .Submit("default table", [table](device::DeviceLink& link) { return link.ReadDefaultKeyTable(*table); },
+                        [this, table](int result) {
+                            if (result == device::kSuccess) profiles_.StoreKeyboardDefaultTable(*table);
+                        });
             break;
         }
         default: break;

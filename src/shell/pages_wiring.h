@@ -34,8 +34,9 @@ public:
 
     // The page part of a notification (CMainWnd has logged it and handled its own).
     void Route(const ui::Notification& notification);
-    // The slot buttons and the pad's slot list: n outside 0..4 is ignored by the switch.
-    int SwitchSlot(device::DeviceKind kind, int slot);
+    // The slot buttons and the pad's slot list, on the device's queue: n outside 0..4 is ignored
+    // by the switch; the pages are refreshed once the switch went through.
+    void SwitchSlot(device::DeviceKind kind, int slot);
     void RefreshPages(device::DeviceKind kind);
 
 private:

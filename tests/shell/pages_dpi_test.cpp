@@ -84,6 +84,7 @@ TEST_F(PagesTest, PointerAndWheelValuesGoToTheProfilesOnly) {
 
     // The desktop's defaults and a device reset; the stored values stay.
     Click("ms_one_profile_default");
+    Flush();
     EXPECT_EQ(pointerCalls_, (std::vector<std::string>{"speed 10", "wheel 3", "announce"}));
     EXPECT_EQ(window_->FindSlider("ms_point_speed_slider")->Value(), 5);
     EXPECT_EQ(TextOf("ms_gunlun_speed_edit"), "3");

@@ -103,12 +103,10 @@ protected:
         for (DeviceKind kind : device::kAllDeviceKinds) Dev(kind).ClearRequests();
     }
 
-    // Waits until the flush timer has sent every pending record.
+    // Waits until the flush timer has sent every pending record and the device queues have run
+    // everything the pages asked for, results delivered.
     void Flush() {
-        ASSERT_TRUE(RunUntil([&] {
-            return std::none_of(std::begin(device::kAllDeviceKinds), std::end(device::kAllDeviceKinds),
-                                [&](DeviceKind k) { return main_->LightingPending(k).load(); });
-        }));
+        ASSERT_TRUE(RunUntil([&] { return main_->IoIdle(); }));
     }
 
     ui::Control* Find(const std::string& name) {

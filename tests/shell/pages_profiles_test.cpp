@@ -62,6 +62,7 @@ TEST_F(PagesTest, ResettingTheMouseKeyProfileWritesTheDefaultBankToFileAndMouse)
     main_->State(DeviceKind::Mouse).Update([](device::DeviceImages& i) { i.keyBanks[0].fill(0x11); });
 
     Click("ms_pro_key_reset_btn");
+    Flush();
     const Bytes file = ProfileBytes(ProfileFamily::MsKey, "新配置文件1");
     ASSERT_EQ(file.size(), kHeader + 512);
     EXPECT_TRUE(std::equal(shipped.begin(), shipped.end(), file.begin() + kHeader));

@@ -61,6 +61,7 @@ TEST_F(PagesTest, SlotButtonsSwitchTheMouseAndIgnoreSlotsPastFour) {
     // The skin has slots 0..4; a control named past them reaches the switch all the same.
     Find("ms_profile_4")->SetName("ms_profile_7");
     Click("ms_profile_7");
+    Flush();
     EXPECT_TRUE(debug.Contains("click ms_profile_7"));
     EXPECT_EQ(Dev(DeviceKind::Mouse).RequestCount(device::Command::ReadParamRecord), 0u);
     EXPECT_EQ(Params(DeviceKind::Mouse)[0], 0);
@@ -69,10 +70,12 @@ TEST_F(PagesTest, SlotButtonsSwitchTheMouseAndIgnoreSlotsPastFour) {
     auto* three = Find("ms_profile_3");
     three->SetName("MS_PROFILE_3");
     Raise("click", three);
+    Flush();
     EXPECT_EQ(Params(DeviceKind::Mouse)[0], 3);
     EXPECT_EQ(Record(DeviceKind::Mouse)[0], 3);
 
     PickItem("mp_deng_combo_profile", 2);
+    Flush();
     EXPECT_EQ(Params(DeviceKind::MousePad)[0], 2);
     EXPECT_EQ(Record(DeviceKind::MousePad)[0], 2);
 }
@@ -108,9 +111,11 @@ TEST_F(PagesTest, PadResetReadsThePadAgainAfterItComesBack) {
     Slide("mp_deng_light_slider", 1);
     Flush();
     Click("mp_one_profile_default");
+    Flush();
     EXPECT_EQ(Dev(DeviceKind::MousePad).RequestCount(device::Command::ResetDevice), 1u);
     // About a second later the pad's factory state is read and saved into its profile.
     ASSERT_TRUE(RunUntil([&] { return Record(DeviceKind::MousePad)[2] != 1; }, 3000));
+    Flush();
     EXPECT_EQ(ProfileBytes(ProfileFamily::MpDeng, "新配置文件1")[kHeader + 2], Record(DeviceKind::MousePad)[2]);
 }
 
@@ -129,6 +134,7 @@ TEST_F(PagesTest, UploadTooLargeForTheDeviceShowsTheExcessAndSendsNothing) {
     WriteKeyboardMacro(DeviceFolder(DeviceKind::Keyboard), 40);  // 16 + 6 + 160 = 182 bytes
     Start({DeviceKind::Keyboard});
     Click("kb_key_butt_prosave");
+    Flush();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_NE(boxes_[0].find("14"), std::string::npos) << boxes_[0];  // (182 - 128) / 4 + 1
     EXPECT_EQ(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteMacroData), 0u);
@@ -141,6 +147,7 @@ TEST_F(PagesTest, UploadSendsMacrosAndBankAndTellsWhenTheDeviceIsAbsent) {
     WriteKeyboardMacro(DeviceFolder(DeviceKind::Keyboard), 3);
     Start({DeviceKind::Keyboard});
     Click("kb_key_butt_prosave");
+    Flush();
     EXPECT_TRUE(boxes_.empty());
     const Bytes macros = Dev(DeviceKind::Keyboard).Memory(virt::MemoryArea::Macros);
     ASSERT_GE(macros.size(), 34u);
@@ -152,6 +159,7 @@ TEST_F(PagesTest, UploadSendsMacrosAndBankAndTellsWhenTheDeviceIsAbsent) {
     Dev(DeviceKind::Keyboard).Unplug();
     ASSERT_TRUE(RunUntil([&] { return !main_->Link(DeviceKind::Keyboard).IsConnected(); }));
     Click("kb_key_butt_prosave");
+    Flush();
     EXPECT_EQ(Boxes("message_text_7"), 1);
 }
 

@@ -146,7 +146,7 @@ void MousePage::RestoreWindowsPointerDefaults() {
     if (auto* edit = model_.window.FindEdit(kWheelEdit)) edit->SetText(std::to_string(kDefaultWheelLines));
     pointer_.SetWheelLines(kDefaultWheelLines);
     pointer_.AnnounceChange();
-    model_.Link(kMouse).ResetDevice();
+    model_.Queue(kMouse).Submit("reset", [](device::DeviceLink& link) { return link.ResetDevice(); });
 }
 
 void MousePage::ShowPointerValues() {

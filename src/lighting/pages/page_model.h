@@ -9,6 +9,7 @@
 #include "device/device_images.h"
 #include "device/device_kind.h"
 #include "device/device_link.h"
+#include "device/link_queue.h"
 #include "lighting/effect_frames.h"
 #include "lighting/lighting_records.h"
 #include "lighting/shared_lighting_cell.h"
@@ -49,8 +50,9 @@ private:
 // and the effect signals the lighting threads read; the pages own the palette and the extras.
 struct PageModel {
     PageModel(ui::Window& w, std::array<device::DeviceLink*, 3> l, std::array<device::DeviceState*, 3> s,
-              std::array<std::atomic<bool>*, 3> p, SharedLightingCell& shared, EffectSignals& signals)
-        : window(w), links(l), states(s), pending(p), shared(shared), signals(signals) {}
+              std::array<std::atomic<bool>*, 3> p, SharedLightingCell& shared, EffectSignals& signals,
+              std::array<device::LinkQueue*, 3> q)
+        : window(w), links(l), states(s), pending(p), queues(q), shared(shared), signals(signals) {}
     PageModel(const PageModel&) = delete;
     PageModel& operator=(const PageModel&) = delete;
 
@@ -58,6 +60,8 @@ struct PageModel {
     std::array<device::DeviceLink*, 3> links{};
     std::array<device::DeviceState*, 3> states{};
     std::array<std::atomic<bool>*, 3> pending{};
+    // Device transfers started by the pages go through these, never from the UI thread itself.
+    std::array<device::LinkQueue*, 3> queues{};
     // UI thread only.
     ColourPalette palette;
     GuardedExtras extras;
@@ -70,6 +74,7 @@ struct PageModel {
 
     device::DeviceLink& Link(device::DeviceKind kind) { return *links[device::KindIndex(kind)]; }
     device::DeviceState& State(device::DeviceKind kind) { return *states[device::KindIndex(kind)]; }
+    device::LinkQueue& Queue(device::DeviceKind kind) { return *queues[device::KindIndex(kind)]; }
     void MarkPending(device::DeviceKind kind) { *pending[device::KindIndex(kind)] = true; }
     ActiveLightingImage Record(device::DeviceKind kind) const {
         return states[device::KindIndex(kind)]->Read(

@@ -1,6 +1,8 @@
 #include "macros/pages/upload_page.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "macros/macro_upload.h"
@@ -13,58 +15,76 @@ using device::DeviceKind;
 // Shown when the device was absent or did not answer every request of the upload.
 constexpr const char* kMessageNotSent = "message_text_7";
 
+// What the upload works on and what it found out; the I/O thread fills it before its result is
+// posted, the UI thread reads it after.
+struct UploadJob {
+    device::DeviceImages images;
+    lighting::pages::ProfileExtras extras;
+    int ran = 0;
+    std::optional<std::pair<std::string, int>> refusal;  // message id and its number
+    bool allAnswered = false;
+};
+
+void ShowNumberedMessage(ui::Window& w, std::string_view id, int number) {
+    ui::MessageBoxRequest request;
+    request.buttons = ui::MessageButtons::Confirm;
+    // The text carries the number in place of its "%d".
+    std::string text = w.LanguageText(id);
+    if (const auto at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(number));
+    request.textId = text;
+    request.textIsId = false;
+    w.ShowMessageBox(request);
+}
+
+int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job) {
+    const bool connected = link.IsConnected();
+    const std::uint64_t writtenBefore = link.ReportsWritten();
+    const std::uint64_t readBefore = link.ReportsRead();
+    if (kind == DeviceKind::Mouse) static_cast<void>(UploadCursorScripts(link));
+    profiles::SettingBlocks blocks;
+    (kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse) = &job.images;
+    blocks.customColourState = &job.extras.customColourState;
+    blocks.keyColourTable = &job.extras.keyColourTable;
+    blocks.pointerSpeed = &job.extras.pointerSpeed;
+    blocks.wheelSpeed = &job.extras.wheelSpeed;
+    job.ran = UploadMacros(link, kind, blocks, [&job](std::string_view id, int number) {
+        job.refusal.emplace(std::string(id), number);
+    });
+    // The request holds the link's lock, so every report counted here is the upload's own.
+    const std::uint64_t written = link.ReportsWritten() - writtenBefore;
+    const std::uint64_t answered = link.ReportsRead() - readBefore;
+    job.allAnswered = connected && link.IsConnected() && written > 0 && answered >= written;
+    return job.ran == 0 || job.allAnswered ? device::kSuccess : device::kNoAnswer;
+}
+
 }  // namespace
 
 void UploadPage::Upload(DeviceKind kind) {
     if (kind == DeviceKind::MousePad) return;
-    ui::Window& w = model_.window;
-    device::DeviceLink& link = model_.Link(kind);
-    const bool connected = link.IsConnected();
-    const auto writtenBefore = link.ReportsWritten();
-    const auto readBefore = link.ReportsRead();
-    auto showMessage = [&w](std::string_view id, int number) {
-        ui::MessageBoxRequest request;
-        request.buttons = ui::MessageButtons::Confirm;
-        // The text carries the number in place of its "%d".
-        std::string text = w.LanguageText(id);
-        if (const auto at = text.find("%d"); at != std::string::npos) {
-            text.replace(at, 2, std::to_string(number));
-        }
-        request.textId = text;
-        request.textIsId = false;
-        w.ShowMessageBox(request);
-    };
-
     if (hooks_.showProgress) hooks_.showProgress();
-    if (kind == DeviceKind::Mouse) UploadCursorScripts(link);
-    // The upload talks to the device, so it works on copies of the blocks rather than holding
-    // their guards (a presence watcher may hold the device's lock and wait for them).
-    device::DeviceImages images = model_.State(kind).Snapshot();
-    lighting::pages::ProfileExtras extras = model_.extras.Snapshot();
-    profiles::SettingBlocks blocks;
-    (kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse) = &images;
-    blocks.customColourState = &extras.customColourState;
-    blocks.keyColourTable = &extras.keyColourTable;
-    blocks.pointerSpeed = &extras.pointerSpeed;
-    blocks.wheelSpeed = &extras.wheelSpeed;
-    const int ran = UploadMacros(link, kind, blocks, showMessage);
-    if (kind == DeviceKind::Keyboard) {
-        if (hooks_.stopKeyCapture) hooks_.stopKeyCapture();
-        if (auto* panel = w.Find("kb_tab_function")) panel->SetVisible(false);
-    }
-    if (hooks_.startProgressTimer) hooks_.startProgressTimer();
-
-    // A refused upload has told the user already. Otherwise every request must have been
-    // answered; a device that was absent or silent did not get the macros.
-    if (ran == 0) return;
-    const auto written = link.ReportsWritten() - writtenBefore;
-    const auto answered = link.ReportsRead() - readBefore;
-    if (!connected || !link.IsConnected() || written == 0 || answered < written) {
-        ui::MessageBoxRequest request;
-        request.textId = kMessageNotSent;
-        request.buttons = ui::MessageButtons::Confirm;
-        w.ShowMessageBox(request);
-    }
+    // The upload runs on the device's queue, on copies of the blocks taken now.
+    auto job = std::make_shared<UploadJob>();
+    job->images = model_.State(kind).Snapshot();
+    job->extras = model_.extras.Snapshot();
+    model_.Queue(kind).Submit(
+        "upload", [kind, job](device::DeviceLink& link) { return RunUpload(link, kind, *job); },
+        [this, kind, job](int) {
+            ui::Window& w = model_.window;
+            if (job->refusal) ShowNumberedMessage(w, job->refusal->first, job->refusal->second);
+            if (kind == DeviceKind::Keyboard) {
+                if (hooks_.stopKeyCapture) hooks_.stopKeyCapture();
+                if (auto* panel = w.Find("kb_tab_function")) panel->SetVisible(false);
+            }
+            if (hooks_.startProgressTimer) hooks_.startProgressTimer();
+            // A refused upload has told the user already. Otherwise every request must have
+            // been answered; a device that was absent or silent did not get the macros.
+            if (job->ran != 0 && !job->allAnswered) {
+                ui::MessageBoxRequest request;
+                request.textId = kMessageNotSent;
+                request.buttons = ui::MessageButtons::Confirm;
+                w.ShowMessageBox(request);
+            }
+        });
 }
 
 }  // namespace corvane::macros::pages

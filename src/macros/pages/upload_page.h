@@ -8,7 +8,8 @@
 namespace corvane::macros::pages {
 
 // The key pages' save buttons: macros (and on the mouse the cursor scripts first) go to the
-// device with the current key bank, and the device's selected profile is saved.
+// device with the current key bank, and the device's selected profile is saved. The transfer
+// runs on the device's queue; what follows it (progress timer, messages) once its result is back.
 class UploadPage {
 public:
     struct Hooks {

@@ -146,7 +146,9 @@ void ProfilePages::RefreshMouse() {
 
 void ProfilePages::SendKeyBank(DeviceKind kind) {
     const auto bank = model_.State(kind).Read([](const DeviceImages& i) { return i.keyBanks[kBank0]; });
-    model_.Link(kind).WriteKeyBank(bank, static_cast<int>(kBank0));
+    model_.Queue(kind).Submit("key bank", [bank](device::DeviceLink& link) {
+        return link.WriteKeyBank(bank, static_cast<int>(kBank0));
+    });
 }
 
 void ProfilePages::SelectInList(ProfileFamily family, int index) {
@@ -178,7 +180,9 @@ void ProfilePages::AfterLoad(ProfileFamily family, int index) {
             model_.State(DeviceKind::Mouse).Read([&](const DeviceImages& i) {
                 std::copy_n(i.lightingSlots[kSlot0].begin(), record.size(), record.begin());
             });
-            model_.Link(DeviceKind::Mouse).WriteParamRecord(record, 0);
+            model_.Queue(DeviceKind::Mouse).Submit("lighting record", [record](device::DeviceLink& link) {
+                return link.WriteParamRecord(record, 0);
+            });
             model_.MarkPending(DeviceKind::Mouse);
             if (hooks_.refreshKeyView) hooks_.refreshKeyView(DeviceKind::Mouse);
             SendKeyBank(DeviceKind::Mouse);

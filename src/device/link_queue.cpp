@@ -1,0 +1,140 @@
+#include "device/link_queue.h"
+
+#include <algorithm>
+
+#include "device/report_packet.h"
+
+namespace corvane::device {
+
+LinkQueue::LinkQueue(DeviceLink& link, Poster post)
+    : link_(link), post_(std::move(post)), shared_(std::make_shared<Shared>()) {
+    thread_ = std::thread([this] { Run(); });
+}
+
+LinkQueue::~LinkQueue() { Stop(); }
+
+std::size_t LinkQueue::DepthLocked() const {
+    return shared_->requests.size() + (shared_->frame ? 1 : 0) + (shared_->running ? 1 : 0) +
+           (shared_->sendingFrame ? 1 : 0);
+}
+
+void LinkQueue::Submit(std::string what, Work work, Done done) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->stopping) return;
+        shared_->requests.push_back({std::move(what), std::move(work), std::move(done)});
+        shared_->stats.maxDepth = std::max(shared_->stats.maxDepth, DepthLocked());
+    }
+    shared_->wake.notify_one();
+}
+
+void LinkQueue::SubmitPreview(std::vector<std::uint8_t> colours) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->stopping) return;
+        if (shared_->frame) ++shared_->stats.framesReplaced;
+        shared_->frame = std::move(colours);
+        shared_->stats.maxDepth = std::max(shared_->stats.maxDepth, DepthLocked());
+    }
+    shared_->wake.notify_one();
+}
+
+bool LinkQueue::Idle() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->requests.empty() && !shared_->running &&
+           (shared_->stopping || shared_->undelivered == 0);
+}
+
+bool LinkQueue::Waiting(const std::string& what) const {
+    std::lock_guard lock(shared_->mutex);
+    return std::any_of(shared_->requests.begin(), shared_->requests.end(),
+                       [&](const Request& r) { return r.what == what; });
+}
+
+void LinkQueue::Stop() {
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->stopping = true;
+        shared_->requests.clear();
+        shared_->frame.reset();
+    }
+    shared_->wake.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+LinkQueue::Stats LinkQueue::GetStats() const {
+    std::lock_guard lock(shared_->mutex);
+    Stats stats = shared_->stats;
+    stats.depth = DepthLocked();
+    return stats;
+}
+
+void LinkQueue::ResetStats() {
+    std::lock_guard lock(shared_->mutex);
+    shared_->stats = Stats{};
+    shared_->stats.maxDepth = DepthLocked();
+}
+
+void LinkQueue::Run() {
+    for (;;) {
+        std::optional<Request> request;
+        std::optional<std::vector<std::uint8_t>> frame;
+        {
+            std::unique_lock lock(shared_->mutex);
+            shared_->wake.wait(lock, [&] {
+                return shared_->stopping || !shared_->requests.empty() || shared_->frame;
+            });
+            if (shared_->stopping) return;
+            if (!shared_->requests.empty()) {
+                request = std::move(shared_->requests.front());
+                shared_->requests.pop_front();
+            } else {
+                frame = std::move(shared_->frame);
+                shared_->frame.reset();
+            }
+            (request ? shared_->running : shared_->sendingFrame) = true;
+        }
+        if (request) {
+            int result = kNoAnswer;
+            {
+                std::lock_guard linkLock(link_.Lock());
+                result = request->work ? request->work(link_) : kSuccess;
+            }
+            Finish(*request, result);
+        } else {
+            {
+                std::lock_guard linkLock(link_.Lock());
+                // A frame that does not arrive is made good by the next one; nothing to report.
+                static_cast<void>(link_.SendPreviewColors(*frame));
+            }
+            std::lock_guard lock(shared_->mutex);
+            ++shared_->stats.frames;
+            shared_->sendingFrame = false;
+        }
+    }
+}
+
+void LinkQueue::Finish(Request& request, int result) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        ++shared_->stats.requests;
+        if (result < kSuccess) {
+            ++shared_->stats.failures;
+            shared_->stats.lastFailure = request.what + ": " + std::to_string(result);
+        }
+        shared_->running = false;
+        if (!request.done || shared_->stopping) return;
+        // Counted until the poster's thread has run it, so Idle() covers the delivery too.
+        ++shared_->undelivered;
+    }
+    post_([shared = shared_, done = std::move(request.done), result] {
+        {
+            std::lock_guard lock(shared->mutex);
+            --shared->undelivered;
+            if (shared->stopping) return;
+        }
+        done(result);
+    });
+}
+
+}  // namespace corvane::device
