@@ -56,6 +56,7 @@ CONTRACT = {
         'kb_Deng_edit_R', 'kb_Deng_edit_G', 'kb_Deng_edit_B', 'kb_Deng_colordp_btn',
         'kb_deng_same_mode', 'kb_deng_custom_tool_layout', 'kb_deng_custom_select_layout',
         'kb_deng_custom_color_layout', 'kb_deng_combo_curtom_count', 'kb_Deng_custom_colordp_btn',
+        'kb_deng_direction_layout', 'kb_deng_7color_layout',
         'kb_Deng_all_kill_check', 'kb_Deng_all_bright_check', 'kb_dkey_0', 'kb_dkey_1', 'kb_dkey_2',
         'kb_dkey_3', 'kb_dkey_4', 'kb_dkey_5', 'kb_dkey_6', 'kb_dkey_7', 'kb_dkey_8', 'kb_dkey_9',
         'kb_dkey_10', 'kb_dkey_11', 'kb_dkey_12', 'kb_dkey_13', 'kb_dkey_14', 'kb_dkey_15',

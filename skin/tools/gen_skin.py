@@ -344,8 +344,8 @@ def keyboard_deng():
         row(label(TXT_MODE, width="76"), mode_combo("kb_deng_combo_modeSelect", KB_MODES)),
         slider_row("kb_deng_light_slider", TXT_BRIGHT, 0, 15),
         slider_row("kb_deng_speed_slider", TXT_SPEED, 0, 3),
-        E("VerticalLayout", direction_row("kb"), height="26"),
-        E("VerticalLayout", seven_colour_check("kb"), height="26"),
+        named("VerticalLayout", "kb_deng_direction_layout", "container", direction_row("kb"), height="26"),
+        named("VerticalLayout", "kb_deng_7color_layout", "container", seven_colour_check("kb"), height="26"),
         same_mode_button("kb"),
         gap(),
         width="232")

@@ -41,6 +41,10 @@ MESSAGES = [
      "该弹道脚本超过 180 步，无法导入。"),
     ("message_text_20", "The device has been disconnected.",
      "设备已断开连接。"),
+    ("message_scripts_not_sent", "The cursor scripts did not reach the mouse: it is not connected or did not answer. Try again once it is connected.",
+     "弹道脚本未能发送到鼠标：鼠标未连接或没有响应。请在鼠标连接后重试。"),
+    ("message_file_failed", "The file could not be read or written. Check the folder and the free space, then try again.",
+     "无法读取或写入文件。请检查文件夹和剩余空间后重试。"),
 ]
 
 # Key names of the virtual-key table, in table order.

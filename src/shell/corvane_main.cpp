@@ -134,6 +134,7 @@ private:
         for (const Shot& shot : {Shot{"kb_tab", nullptr, "corvane-keyboard.png"},
                                  Shot{"ms_tab", nullptr, "corvane-mouse.png"},
                                  Shot{"ms_tab", "ms_rich_Op_tab", "corvane-mouse-dpi.png"},
+                                 Shot{"ms_tab", "ms_cursor_Op_tab", "corvane-mouse-cursor.png"},
                                  Shot{"mp_tab", nullptr, "corvane-mousepad.png"}}) {
             if (auto* tab = window_.FindOption(shot.tab)) tab->SetSelected(true, true);
             if (shot.page != nullptr) {

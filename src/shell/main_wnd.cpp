@@ -514,7 +514,12 @@ void CMainWnd::LoadSavedDeviceProfile() {
 }
 
 void CMainWnd::ReadCursorScripts() {
-    if (hooks_.readCursorScripts) hooks_.readCursorScripts();
+    if (!hooks_.readCursorScripts) return;
+    // The script files belong to the UI thread, where the page edits them: the rewrite from
+    // what the mouse holds is done there, in order with the arrival's other UI steps.
+    window_.Post([this, image = hooks_.readCursorScripts()] {
+        if (hooks_.showCursorScripts) hooks_.showCursorScripts(image);
+    });
 }
 
 void CMainWnd::SelectSavedProfiles(DeviceKind kind) {

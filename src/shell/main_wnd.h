@@ -7,7 +7,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "device/device_images.h"
 #include "device/device_kind.h"
@@ -39,8 +41,10 @@ struct PageHooks {
     std::function<void(device::DeviceKind)> refreshPages;
     // Watcher thread, before the mouse's state is read: load the saved mouse device profile.
     std::function<void()> loadSavedDeviceProfile;
-    // Watcher thread, after the mouse's state is read: read its cursor scripts.
-    std::function<void()> readCursorScripts;
+    // Watcher thread, after the mouse's state is read: read its cursor scripts (the image, when
+    // the mouse holds one). Then, on the UI thread, the page takes what was read.
+    std::function<std::optional<std::vector<std::uint8_t>>()> readCursorScripts;
+    std::function<void(const std::optional<std::vector<std::uint8_t>>&)> showCursorScripts;
     // UI thread, after a keyboard read: save its state into the selected profiles, or after a
     // restore overwrite its lighting profiles.
     std::function<void()> saveKeyboardState;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "device/state_transfer.h"
-#include "macros/cursor_scripts.h"
 #include "platform/debug_out.h"
 
 namespace corvane::shell {
@@ -101,21 +100,30 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
              {&main.Queue(DeviceKind::Keyboard), &main.Queue(DeviceKind::Mouse), &main.Queue(DeviceKind::MousePad)}),
       lighting_(model_),
       mouse_(model_, *pointer_),
-      profiles_(model_, lighting_, mouse_),
+      customColours_(model_, lighting_),
+      profiles_(model_, lighting_, mouse_, {{}, {}, [this] { lighting_.ShowCustomColours(); }}),
+      cursorScripts_(model_),
       upload_(model_, {[this] { main_.SendMessage(WindowMessage::ShowProgress); },
                        [this] { main_.SendMessage(WindowMessage::StartProgressTimer); }, {}}) {
     model_.save = [this](ProfileFamily family) { profiles_.Save(family); };
     BuildRoutes();
+    customColours_.RegisterRoutes(router_);
+    cursorScripts_.RegisterRoutes(router_);
 
     PageHooks hooks;
-    hooks.initDevicePages = [this](DeviceKind kind) { profiles_.Init(kind); };
+    hooks.initDevicePages = [this](DeviceKind kind) {
+        if (kind == DeviceKind::Mouse) cursorScripts_.Init();
+        profiles_.Init(kind);
+    };
     hooks.route = [this](const Note& n) { Route(n); };
     hooks.selectSavedProfiles = [this](DeviceKind kind) { profiles_.SelectSaved(kind); };
     hooks.refreshPages = [this](DeviceKind kind) { RefreshPages(kind); };
     hooks.loadSavedDeviceProfile = [this] { profiles_.LoadSavedDeviceProfile(); };
-    hooks.readCursorScripts = [this] { macros::ReadScriptsFromMouse(main_.Link(DeviceKind::Mouse)); };
+    hooks.readCursorScripts = [this] { return cursorScripts_.ReadFromMouse(); };
+    hooks.showCursorScripts = [this](const auto& image) { cursorScripts_.ShowMouseScripts(image); };
     hooks.saveKeyboardState = [this] { profiles_.SaveKeyboardState(); };
     hooks.overwriteKeyboardProfiles = [this] { profiles_.OverwriteKeyboardProfiles(); };
+    hooks.refreshCustomColours = [this] { lighting_.ShowCustomColours(); };
     hooks.deviceMessage = [this](WindowMessage message) { AfterDeviceMessage(message); };
     main_.SetPageHooks(std::move(hooks));
 }
@@ -219,14 +227,14 @@ void PagesWiring::BuildRoutes() {
 
     // --- clicks on indexed controls, in their order ---
     r.AddIndexed(kClick, "kb_key_", noneIndexed);   // key editor
-    r.AddIndexed(kClick, "kb_dkey_", noneIndexed);  // custom colour of a key
+    r.AddIndexed(kClick, "kb_dkey_", noneIndexed);  // per-key colours
     r.AddIndexed(kClick, "ms_key_", noneIndexed);   // key editor
     r.AddIndexed(kClick, "ms_DPI_color_btn_", [this](int n, const Note&) { mouse_.DpiColourButton(n); });
     r.AddIndexed(kClick, "ms_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::Mouse, n); });
     r.AddIndexed(kClick, "mp_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::MousePad, n); });
     r.AddIndexed(kClick, "kb_Deng_color_btn_", [this](int n, const Note&) { lighting_.ColourButton(DeviceKind::Keyboard, n); });
     r.AddIndexed(kClick, "ms_profile_", [this](int n, const Note&) { SwitchSlot(DeviceKind::Mouse, n); });
-    r.AddIndexed(kClick, "ms_bullet_op_", noneIndexed, /*thenExact=*/true);  // cursor scripts
+    r.AddIndexed(kClick, "ms_bullet_op_", noneIndexed, /*thenExact=*/true);  // cursor-script page
 
     // --- clicks on named controls, in their order ---
     r.AddExact(kClick, {"ms_bulletdate_save_btn", "ms_bulletdate_reset_btn", "bullet_selected_prev",
@@ -360,6 +368,7 @@ void PagesWiring::BuildRoutes() {
     for (const char* device : {"ms_", "kb_"}) {
         r.AddIndexed(kText, std::string(device) + "key_fct_edit_", noneIndexed);
     }
+    r.AddExact(kText, {"ms_cursor_delay_eidt", "ms_cursor_x_eidt", "ms_cursor_y_eidt"}, none);  // cursor-script page
     r.AddExact(kText, {"ms_DPI_edit_R", "ms_DPI_edit_G", "ms_DPI_edit_B"}, [this](const Note&) { mouse_.ApplyDpiEdits(); });
     for (DeviceKind kind : device::kAllDeviceKinds) {
         for (const char* edit : {"Deng_edit_R", "Deng_edit_G", "Deng_edit_B"}) {

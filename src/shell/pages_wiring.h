@@ -2,9 +2,11 @@
 
 #include <memory>
 
+#include "lighting/pages/custom_colour_page.h"
 #include "lighting/pages/lighting_page.h"
 #include "lighting/pages/mouse_page.h"
 #include "lighting/pages/page_model.h"
+#include "macros/pages/cursor_script_page.h"
 #include "macros/pages/upload_page.h"
 #include "platform/pointer_settings.h"
 #include "profiles/pages/profile_pages.h"
@@ -29,6 +31,8 @@ public:
     lighting::pages::LightingPage& Lighting() { return lighting_; }
     lighting::pages::MousePage& Mouse() { return mouse_; }
     profiles::pages::ProfilePages& Profiles() { return profiles_; }
+    lighting::pages::CustomColourPage& CustomColours() { return customColours_; }
+    macros::pages::CursorScriptPage& CursorScripts() { return cursorScripts_; }
     // The routing tables; rows of operations that come later do nothing until given a handler.
     Router& Routes() { return router_; }
 
@@ -49,7 +53,9 @@ private:
     lighting::pages::PageModel model_;
     lighting::pages::LightingPage lighting_;
     lighting::pages::MousePage mouse_;
+    lighting::pages::CustomColourPage customColours_;
     profiles::pages::ProfilePages profiles_;
+    macros::pages::CursorScriptPage cursorScripts_;
     macros::pages::UploadPage upload_;
     Router router_;
 };

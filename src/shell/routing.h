@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/routes.h"
 #include "ui/window.h"
 
 namespace corvane::shell {
@@ -23,11 +24,8 @@ std::optional<IndexedName> SplitIndexedName(std::string_view name);
 // table of exact names, both tried in the order the rows were added and compared without regard
 // to case. A name that splits into prefix and index is tried against the prefix rows first; the
 // first match ends dispatch unless its row says to go on to the exact names.
-class Router {
+class Router : public ui::RouteTable {
 public:
-    using Handler = std::function<void(const ui::Notification&)>;
-    using IndexedHandler = std::function<void(int index, const ui::Notification&)>;
-
     void AddIndexed(std::string type, std::string prefix, IndexedHandler handler, bool thenExact = false);
     void AddExact(std::string type, std::string name, Handler handler);
     // Same handler for several names.
@@ -35,8 +33,8 @@ public:
 
     // Gives an existing row (the first with that type and name or prefix) its operation; later
     // pages fill the rows that do nothing yet. False when there is no such row.
-    bool SetHandler(std::string_view type, std::string_view name, Handler handler);
-    bool SetIndexedHandler(std::string_view type, std::string_view prefix, IndexedHandler handler);
+    bool SetHandler(std::string_view type, std::string_view name, Handler handler) override;
+    bool SetIndexedHandler(std::string_view type, std::string_view prefix, IndexedHandler handler) override;
 
     // True when a row matched (a row without a handler counts: it is a known control that does
     // nothing yet).

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -179,6 +180,20 @@ protected:
             (DeviceFolder(f.device) / (name + std::string(f.extension))).string(), payload, f.device));
     }
     int Boxes(const std::string& id) { return static_cast<int>(std::count(boxes_.begin(), boxes_.end(), id)); }
+
+    // With CORVANE_TEST_SHOTS=DIR the window is written there as a picture (device tab and
+    // function tab selected first), for a person to look at what the test left on screen.
+    void SaveShot(const char* tab, const char* page, const char* file) {
+        const char* folder = std::getenv("CORVANE_TEST_SHOTS");
+        if (folder == nullptr) return;
+        window_->Show();
+        for (const char* name : {tab, page}) {
+            if (auto* option = window_->FindOption(name)) option->SetSelected(true, true);
+        }
+        QCoreApplication::processEvents();
+        std::filesystem::create_directories(folder);
+        EXPECT_TRUE(window_->grab().save(QString::fromStdString((std::filesystem::path(folder) / file).string())));
+    }
 
     MainWndOptions options_ = corvane::testing::QuickMainWndOptions();
     std::unique_ptr<corvane::testing::TempHome> tempHome_;

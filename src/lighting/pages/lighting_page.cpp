@@ -13,7 +13,15 @@ constexpr int kColourButtonCount = static_cast<int>(kPaletteSize);
 constexpr const char* kEditSuffixes[] = {"Deng_edit_R", "Deng_edit_G", "Deng_edit_B"};
 constexpr const char* kCustomLayouts[] = {"kb_deng_custom_tool_layout", "kb_deng_custom_select_layout",
                                           "kb_deng_custom_color_layout"};
+// What the per-key mode puts away: the direction and seven-colour rows and the colour display
+// (the pen has a display of its own).
+constexpr const char* kNonCustomLayouts[] = {"kb_deng_direction_layout", "kb_deng_7color_layout",
+                                             "kb_Deng_colordp_btn"};
 constexpr const char* kPenDisplay = "kb_Deng_custom_colordp_btn";
+constexpr const char* kColourSetCombo = "kb_deng_combo_curtom_count";
+constexpr const char* kKeyOverlayPrefix = "kb_dkey_";
+// Painted keys glow clearly without hiding their legends.
+constexpr std::uint8_t kPaintedKeyAlpha = 220;
 
 std::string ModeComboName(DeviceKind kind) {
     // The mouse page shows the second of its three mode lists.
@@ -76,6 +84,9 @@ void LightingPage::ShowOffers(DeviceKind kind, std::uint8_t mode) {
         for (const char* layout : kCustomLayouts) {
             if (auto* c = w.Find(layout)) c->SetVisible(offers->perKeyColours);
         }
+        for (const char* layout : kNonCustomLayouts) {
+            if (auto* c = w.Find(layout)) c->SetVisible(!offers->perKeyColours);
+        }
     }
 }
 
@@ -89,6 +100,7 @@ void LightingPage::SetMode(DeviceKind kind, int mode) {
         const auto record = model_.Record(kind);
         const auto extras = model_.extras.Snapshot();
         ApplyColour(kind, ShownKeyboardColour(record, extras.customColourState, model_.palette), false);
+        ShowKeyOverlays();
     }
     model_.MarkPending(kind);
     SaveLighting(model_, kind);
@@ -263,12 +275,53 @@ void LightingPage::Refresh(DeviceKind kind) {
     if (kind == DeviceKind::Keyboard) {
         const auto extras = model_.extras.Snapshot();
         ShowColour(kind, ShownKeyboardColour(record, extras.customColourState, model_.palette));
-        if (auto* pen = w.Find(kPenDisplay)) pen->SetBkColour(ToArgb(PenColour(extras.customColourState)));
         RedrawKeyboardButtons();
+        ShowCustomColours();
     } else {
         ShowColour(kind, ColourOf(record));
         RedrawPaletteButtons(kind);
     }
+}
+
+void LightingPage::ShowCustomColours() {
+    ui::Window& w = model_.window;
+    const auto state = model_.extras.Snapshot().customColourState;
+    if (auto* combo = w.FindCombo(kColourSetCombo); combo && SetIndex(state) < combo->Count()) {
+        combo->SelectItem(SetIndex(state), false);
+    }
+    if (auto* pen = w.Find(kPenDisplay)) pen->SetBkColour(ToArgb(PenColour(state)));
+    ShowKeyOverlays();
+}
+
+ui::Control* LightingPage::KeyOverlay(std::size_t key) {
+    if (!keyOverlaysFound_) {
+        for (std::size_t n = 0; n < keyOverlays_.size(); ++n) {
+            keyOverlays_[n] = model_.window.Find(kKeyOverlayPrefix + std::to_string(n));
+        }
+        keyOverlaysFound_ = true;
+    }
+    return key < keyOverlays_.size() ? keyOverlays_[key] : nullptr;
+}
+
+void LightingPage::ShowKeyOverlays() {
+    const bool perKey = KeyboardPerKeyMode();
+    // Other modes own the overlays (the program-drawn effects animate them); only what this
+    // function painted is taken back.
+    if (!perKey && !keyOverlaysPainted_) return;
+    const auto extras = model_.extras.Snapshot();
+    const std::size_t set = SetIndex(extras.customColourState);
+    for (std::size_t n = 0; n < keyOverlays_.size(); ++n) {
+        ui::Control* key = KeyOverlay(n);
+        if (!key) continue;
+        Rgb colour = kBlack;
+        if (perKey && LedKeyMap[n] != kNoLed) {
+            colour = KeyColour(extras.keyColourTable, set, static_cast<std::size_t>(LedKeyMap[n]));
+        }
+        key->SetOverlayEnabled(true);
+        key->SetOverlayColour(ToArgb(colour));
+        key->SetOverlayAlpha(colour == kBlack ? 0 : kPaintedKeyAlpha);
+    }
+    keyOverlaysPainted_ = perKey;
 }
 
 }  // namespace corvane::lighting::pages

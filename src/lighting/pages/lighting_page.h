@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -38,6 +39,13 @@ public:
     // The pad's page came into view: a pad ripple starts again.
     void PadPageShown();
 
+    // The per-key colour tools: the colour set in their combo, the pen, and the key overlays.
+    void ShowCustomColours();
+    // While the keyboard is in its per-key mode, the keys of the picture show the colours of the
+    // current set (unpainted keys stay dark); leaving the mode clears what was painted. Only the
+    // picture changes: the device and the profiles are not touched.
+    void ShowKeyOverlays();
+
 private:
     void ShowOffers(DeviceKind kind, std::uint8_t mode);
     // A mode or direction change starts the device's ripple afresh.
@@ -46,8 +54,13 @@ private:
     void RedrawKeyboardButtons();
     void RedrawPaletteButtons(DeviceKind kind);
     bool KeyboardPerKeyMode() const;
+    ui::Control* KeyOverlay(std::size_t key);
 
     PageModel& model_;
+    // The picture's keys, looked up on first use.
+    std::array<ui::Control*, device::kKeyboardKeyCount> keyOverlays_{};
+    bool keyOverlaysFound_ = false;
+    bool keyOverlaysPainted_ = false;
 };
 
 }  // namespace corvane::lighting::pages
