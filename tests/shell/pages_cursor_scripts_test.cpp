@@ -177,6 +177,7 @@ TEST_F(CursorScriptsTest, SaveSendsTheImageOfTheFourFiles) {
     Type("ms_cursor_x_eidt", "17");
     Dev(DeviceKind::Mouse).ClearRequests();
     Click("ms_bulletdate_save_btn");
+    Flush();
     const Bytes expected = macros::BuildImage(macros::ReadImageSteps(macros::ScriptImageFiles()));
     ASSERT_GT(expected.size(), macros::kImageHeaderSize);
     const Bytes memory = Dev(DeviceKind::Mouse).Memory(virt::MemoryArea::Scripts);
@@ -193,6 +194,7 @@ TEST_F(CursorScriptsTest, SaveSendsTheImageOfTheFourFiles) {
 TEST_F(CursorScriptsTest, SaveWithoutTheMouseTellsTheUser) {
     Start({DeviceKind::Keyboard});
     Click("ms_bulletdate_save_btn");
+    Flush();
     EXPECT_EQ(Boxes("message_scripts_not_sent"), 1);
 }
 

@@ -32,9 +32,6 @@ constexpr const char* kMessageTooManySteps = "message_text_18";
 constexpr const char* kMessageNotSent = "message_scripts_not_sent";
 constexpr const char* kMessageFileFailed = "message_file_failed";
 
-constexpr int kSent = 1;
-constexpr int kNotSent = 0;
-
 bool Selected(const ui::Notification& n) {
     auto* option = dynamic_cast<ui::Option*>(n.sender);
     return option != nullptr && option->IsSelected();
@@ -172,29 +169,22 @@ void CursorScriptPage::ApplyEdits() {
     if (!WriteBullet(ScriptPath(), *bullet_, values)) ShowMessage(kMessageFileFailed);
 }
 
-void CursorScriptPage::RunOnDevice(std::string what, Work work, Done done) {
-    // Runs on the mouse's link until the link has a queue of its own; the page only hands over
-    // work and its continuation.
-    platform::debugOut("cursor scripts: " + what);
-    const int result = work(model_.Link(DeviceKind::Mouse));
-    if (done) done(result);
-}
-
 void CursorScriptPage::Save() {
-    RunOnDevice(
-        "upload",
+    // The mouse's queue reads the files and sends the image; the UI thread waits for neither.
+    model_.Queue(DeviceKind::Mouse).Submit(
+        "cursor scripts",
         [](device::DeviceLink& link) {
             const bool connected = link.IsConnected();
             const auto writtenBefore = link.ReportsWritten();
             const auto readBefore = link.ReportsRead();
-            if (UploadCursorScripts(link) == 0) return kNotSent;
+            if (UploadCursorScripts(link) == 0) return device::kNoAnswer;
             const auto written = link.ReportsWritten() - writtenBefore;
             const auto answered = link.ReportsRead() - readBefore;
             const bool delivered = connected && link.IsConnected() && written > 0 && answered >= written;
-            return delivered ? kSent : kNotSent;
+            return delivered ? device::kSuccess : device::kNoAnswer;
         },
         [this, alive = std::weak_ptr<int>(alive_)](int result) {
-            if (!alive.expired() && result != kSent) ShowMessage(kMessageNotSent);
+            if (!alive.expired() && result != device::kSuccess) ShowMessage(kMessageNotSent);
         });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,11 +53,6 @@ public:
     std::string ScriptPath() const;
 
 private:
-    using Work = std::function<int(device::DeviceLink&)>;
-    using Done = std::function<void(int result)>;
-    // Device work of this page; done runs on the UI thread with the work's result.
-    void RunOnDevice(std::string what, Work work, Done done);
-
     void ShowBullet();
     void ClearBullet();
     void ShowMessage(const char* textId);
