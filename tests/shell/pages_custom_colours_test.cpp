@@ -128,6 +128,9 @@ TEST_F(CustomColoursTest, PaintingGoesToTheCurrentSetAndClearingLeavesTheOthers)
 
 TEST_F(CustomColoursTest, ToolsAndPaintingBelongToThePerKeyModeOnly) {
     Start({DeviceKind::Keyboard});
+    // A pen that would show if a key were painted outside the mode.
+    PickItem("kb_deng_combo_modeSelect", kPerKeyMode);
+    PickColour("kb_deng_Color_Pallet", kBlue);
     PickItem("kb_deng_combo_modeSelect", 2);
     for (const char* name : {"kb_deng_custom_tool_layout", "kb_deng_custom_select_layout", "kb_deng_custom_color_layout"}) {
         EXPECT_FALSE(Shown(name)) << name;
