@@ -10,6 +10,9 @@ packages=(
   libgtest-dev libgmock-dev      # tests
   libbenchmark-dev               # benchmarks
   fonts-noto-cjk fonts-dejavu-core  # legible Chinese and Latin text in offscreen screenshots
+  libxcb1-dev                    # the active window on X11 (application-linked profiles)
+  nlohmann-json3-dev             # the Sway and Hyprland answers about the active window
+  xvfb                           # the X11 active-window test runs on a virtual display
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "profiles/profile_index.h"
 
+#include <climits>
 #include <vector>
 
 #include "platform/data_folders.h"
@@ -45,6 +46,12 @@ std::string ProfilePath(ProfileFamily family, std::string_view name) {
     const std::string folder = DeviceFolder(f.device);
     if (folder.empty()) return {};
     return folder + std::string(name) + std::string(f.extension);
+}
+
+bool IsUsableProfileName(ProfileFamily family, std::string_view name) {
+    constexpr std::size_t kNameMax = NAME_MAX;
+    return platform::IsPlainFileName(name) && name.find_first_of("\r\n") == std::string_view::npos &&
+           name.size() + Family(family).extension.size() <= kNameMax;
 }
 
 std::string DefaultProfilePath(ProfileFamily family) {

@@ -23,6 +23,10 @@ platform::IniFile ProfileIndexFile(ProfileFamily family);
 // Device folder + name + extension. Empty when the name cannot be a file name (empty, "." or
 // "..", "/" or NUL in it): every file step on it then fails as for a missing file.
 std::string ProfilePath(ProfileFamily family, std::string_view name);
+// Whether a name the user typed can name the family's profile file: a plain file name without
+// line breaks (the index file keeps one name per line) that fits the file system's name limit
+// together with the extension.
+bool IsUsableProfileName(ProfileFamily family, std::string_view name);
 // The family's shipped default profile (found without regard to case when read).
 std::string DefaultProfilePath(ProfileFamily family);
 

@@ -276,6 +276,10 @@ void CMainWnd::StartWorkers() {
                         });
     };
     auto startPending = [&](const PendingWorker& worker) {
+        if (workers::WorkerBody body = hooks_.workerBody ? hooks_.workerBody(worker.index) : nullptr) {
+            workers_->Start(worker.index, std::move(body));
+            return;
+        }
         workers_->Start(worker.index, [text = worker.exitText](workers::WorkerContext& ctx) {
             ctx.StopRequested(platform::kInfinite);
             platform::debugOut(text);

@@ -53,6 +53,9 @@ struct PageHooks {
     // UI thread, after the window has done the device part of a device message (0x901, 0x902,
     // 0xA01, 0xA02, 0xB02, 0xB03): refresh the pages and save the selected profiles.
     std::function<void(WindowMessage)> deviceMessage;
+    // UI thread, at "windowinit": the body of a worker whose work a page provides (the process
+    // watchers); an empty body keeps the worker waiting for its stop.
+    std::function<workers::WorkerBody(workers::WorkerIndex)> workerBody;
 };
 
 // Where the program runs: the HID backend (hidraw or the virtual devices) and timings that tests

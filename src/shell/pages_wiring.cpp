@@ -8,6 +8,7 @@
 
 #include "device/state_transfer.h"
 #include "platform/debug_out.h"
+#include "shell/session_foreground.h"
 
 namespace corvane::shell {
 namespace {
@@ -55,10 +56,10 @@ constexpr int kKeyPage = 2;
 
 constexpr const char* kFamilyParts[] = {"kb_pro_deng_", "kb_pro_key_", "ms_pro_device_",
                                         "ms_pro_deng_", "ms_pro_key_",  "mp_pro_deng_"};
+constexpr const char* kListCommands[] = {"add", "sub", "import", "export", "copy", "edit"};
 constexpr ProfileFamily kFamiliesByPart[] = {ProfileFamily::KbDeng,   ProfileFamily::KbKey,
                                              ProfileFamily::MsDevice, ProfileFamily::MsDeng,
                                              ProfileFamily::MsKey,    ProfileFamily::MpDeng};
-constexpr const char* kListCommands[] = {"add", "sub", "import", "export", "copy", "edit"};
 constexpr const char* kMacroCommands[] = {"btn_name_add", "btn_name_sub", "btn_down", "btn_up",
                                           "btn_uptop", "btn_downbottom", "btn_delete", "btn_deleteall",
                                           "btn_cancel", "btn_save", "btn_import", "btn_export",
@@ -87,7 +88,8 @@ ui::Colour PickedColour(const Note& n) {
 
 }  // namespace
 
-PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettings> pointer)
+PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettings> pointer,
+                         std::unique_ptr<platform::ForegroundProcess> foreground)
     : main_(main),
       pointer_(std::move(pointer)),
       model_(main.Window(),
@@ -102,6 +104,8 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
       mouse_(model_, *pointer_),
       customColours_(model_, lighting_),
       profiles_(model_, lighting_, mouse_, {{}, {}, [this] { lighting_.ShowCustomColours(); }}),
+      profileLists_(model_, profiles_),
+      links_(model_, profiles_, foreground ? std::move(foreground) : MakeSessionForeground()),
       cursorScripts_(model_),
       upload_(model_, {[this] { main_.SendMessage(WindowMessage::ShowProgress); },
                        [this] { main_.SendMessage(WindowMessage::StartProgressTimer); }, {}}) {
@@ -109,12 +113,16 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
     BuildRoutes();
     customColours_.RegisterRoutes(router_);
     cursorScripts_.RegisterRoutes(router_);
+    profileLists_.RegisterRoutes(router_);
+    links_.RegisterRoutes(router_);
 
     PageHooks hooks;
     hooks.initDevicePages = [this](DeviceKind kind) {
         if (kind == DeviceKind::Mouse) cursorScripts_.Init();
         profiles_.Init(kind);
+        links_.ShowBackendHint();
     };
+    hooks.workerBody = [this](workers::WorkerIndex index) { return links_.WatcherBody(index); };
     hooks.route = [this](const Note& n) { Route(n); };
     hooks.selectSavedProfiles = [this](DeviceKind kind) { profiles_.SelectSaved(kind); };
     hooks.refreshPages = [this](DeviceKind kind) { RefreshPages(kind); };
@@ -316,12 +324,12 @@ void PagesWiring::BuildRoutes() {
         });
     }
     r.AddExact(kSelect, {"kb_Deng_all_kill_check", "kb_Deng_all_bright_check"}, none);  // custom colours
-    r.AddExact(kSelect, "mp_tab", [this](const Note& n) {
-        if (Checked(n)) lighting_.PadPageShown();
-    });
     for (ProfileFamily family : profiles::kAllFamilies) {
         r.AddExact(kSelect, std::string(profiles::Family(family).id) + "_profile_link_check", none);
     }
+    r.AddExact(kSelect, "mp_tab", [this](const Note& n) {
+        if (Checked(n)) lighting_.PadPageShown();
+    });
 
     // --- lists and combos ---
     for (const char* combo : {"ms_deng_combo_modeSelect0", "ms_deng_combo_modeSelect1", "ms_deng_combo_modeSelect2"}) {

@@ -8,7 +8,10 @@
 #include "lighting/pages/page_model.h"
 #include "macros/pages/cursor_script_page.h"
 #include "macros/pages/upload_page.h"
+#include "platform/foreground_process.h"
 #include "platform/pointer_settings.h"
+#include "profiles/pages/profile_links.h"
+#include "profiles/pages/profile_list_page.h"
 #include "profiles/pages/profile_pages.h"
 #include "shell/main_wnd.h"
 #include "shell/routing.h"
@@ -21,8 +24,11 @@ namespace corvane::shell {
 // workers call some of the hooks.
 class PagesWiring {
 public:
+    // foreground: which program is in front, for the application-linked profiles (none: the
+    // backend of this desktop session).
     explicit PagesWiring(CMainWnd& main,
-                         std::unique_ptr<platform::PointerSettings> pointer = platform::MakePointerSettings());
+                         std::unique_ptr<platform::PointerSettings> pointer = platform::MakePointerSettings(),
+                         std::unique_ptr<platform::ForegroundProcess> foreground = nullptr);
     ~PagesWiring();
     PagesWiring(const PagesWiring&) = delete;
     PagesWiring& operator=(const PagesWiring&) = delete;
@@ -33,6 +39,8 @@ public:
     profiles::pages::ProfilePages& Profiles() { return profiles_; }
     lighting::pages::CustomColourPage& CustomColours() { return customColours_; }
     macros::pages::CursorScriptPage& CursorScripts() { return cursorScripts_; }
+    profiles::pages::ProfileListPage& ProfileLists() { return profileLists_; }
+    profiles::pages::ProfileLinks& Links() { return links_; }
     // The routing tables; rows of operations that come later do nothing until given a handler.
     Router& Routes() { return router_; }
 
@@ -55,6 +63,8 @@ private:
     lighting::pages::MousePage mouse_;
     lighting::pages::CustomColourPage customColours_;
     profiles::pages::ProfilePages profiles_;
+    profiles::pages::ProfileListPage profileLists_;
+    profiles::pages::ProfileLinks links_;
     macros::pages::CursorScriptPage cursorScripts_;
     macros::pages::UploadPage upload_;
     Router router_;

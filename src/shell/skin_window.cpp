@@ -290,7 +290,9 @@ std::optional<std::string> SkinWindow::ShowFileDialog(const ui::FileDialogReques
     if (request.mode == ui::FileDialogMode::Open) {
         path = QFileDialog::getOpenFileName(this, {}, ToQString(request.defaultName), filter);
     } else {
-        path = QFileDialog::getSaveFileName(this, {}, ToQString(request.defaultName), filter);
+        const QFileDialog::Options options =
+            request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+        path = QFileDialog::getSaveFileName(this, {}, ToQString(request.defaultName), filter, nullptr, options);
         if (!path.isEmpty() && !request.defaultExtension.empty() && QFileInfo(path).suffix().isEmpty()) {
             path += "." + ToQString(request.defaultExtension);
         }

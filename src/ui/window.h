@@ -54,6 +54,8 @@ struct FileDialogRequest {
     std::string filter;
     std::string defaultName;
     std::string defaultExtension;
+    // Save: the dialog asks before an existing file is replaced. Off when the caller asks itself.
+    bool confirmOverwrite = true;
 };
 using FileDialogResponder = std::function<std::optional<std::string>(const FileDialogRequest&)>;
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foreground_process.h"
 #include "platform/pointer_settings.h"
 #include "profiles/profile_family.h"
 #include "profiles/profile_file.h"
@@ -94,7 +95,8 @@ protected:
             return ui::kMessageDismissed;
         });
         main_ = std::make_unique<CMainWnd>(*window_, *bus_, options_);
-        pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_));
+        pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_),
+                                               foreground_ ? std::move(foreground_) : platform::MakeUnknownForeground());
         window_->Launch(false);
         ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
         for (DeviceKind kind : plugged) {
@@ -204,6 +206,9 @@ protected:
     std::unique_ptr<PagesWiring> pages_;
     std::vector<std::string> boxes_;
     std::vector<std::string> pointerCalls_;
+    // Which program is in front, for the application links; none: "unknown" (never the desktop
+    // the tests run on).
+    std::unique_ptr<platform::ForegroundProcess> foreground_;
 };
 
 inline constexpr std::size_t kHeader = profiles::kProfileHeaderSize;

@@ -2,7 +2,10 @@
 if(TARGET corvane_app)
   file(GLOB CORVANE_PAGES_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/pages_*_test.cpp)
   add_executable(pages_tests ${CORVANE_PAGES_TEST_SOURCES})
-  target_link_libraries(pages_tests PRIVATE corvane_app corvane_virtual Qt6::Test GTest::gtest_main)
+  # The link tests play a window manager on a private X server.
+  pkg_check_modules(XCB_PAGES REQUIRED IMPORTED_TARGET xcb)
+  target_link_libraries(pages_tests PRIVATE corvane_app corvane_virtual Qt6::Test GTest::gtest_main
+                        PkgConfig::XCB_PAGES)
   add_dependencies(pages_tests corvane_skin_copy)
   if(TARGET corvane_defaults)
     add_dependencies(pages_tests corvane_defaults)

@@ -35,14 +35,12 @@ std::size_t ResetReadSize(ProfileFamily family) {
     }
 }
 
-// Linked programs are stored with their full path; either separator counts.
-std::optional<std::string> ProgramFileName(const std::string& path) {
-    const auto at = path.find_last_of("\\/");
-    if (at == std::string::npos) return std::nullopt;
-    return path.substr(at + 1);
-}
-
 }  // namespace
+
+std::optional<std::string> ProgramFileName(std::string_view path) {
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    return std::string(path.substr(path.find_last_of('/') + 1));
+}
 
 ProfilePages::ProfilePages(PageModel& model, lighting::pages::LightingPage& lighting,
                            lighting::pages::MousePage& mouse, Hooks hooks)
@@ -53,6 +51,10 @@ void ProfilePages::ShowMessage(const std::string& id) {
     request.textId = id;
     request.buttons = ui::MessageButtons::Confirm;
     model_.window.ShowMessageBox(request);
+}
+
+void ProfilePages::RefreshCustomColours() {
+    if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
 }
 
 void ProfilePages::Init(DeviceKind kind) {
@@ -158,7 +160,7 @@ void ProfilePages::SelectInList(ProfileFamily family, int index) {
 void ProfilePages::AfterLoad(ProfileFamily family, int index) {
     switch (family) {
         case ProfileFamily::KbDeng:
-            if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+            RefreshCustomColours();
             lighting_.Refresh(DeviceKind::Keyboard);
             model_.MarkPending(DeviceKind::Keyboard);
             SelectInList(ProfileFamily::KbKey, index);
@@ -227,7 +229,7 @@ void ProfilePages::Reset(ProfileFamily family) {
         case ProfileFamily::KbDeng:
             WithBlocks(DeviceKind::Keyboard, [&](const SettingBlocks& b) { LoadPayload(family, bytes, b); });
             Save(family);
-            if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+            RefreshCustomColours();
             lighting_.Refresh(DeviceKind::Keyboard);
             model_.MarkPending(DeviceKind::Keyboard);
             break;
@@ -281,7 +283,7 @@ void ProfilePages::Reset(ProfileFamily family) {
 void ProfilePages::SaveKeyboardState() {
     Save(ProfileFamily::KbDeng);
     Save(ProfileFamily::KbKey);
-    if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+    RefreshCustomColours();
 }
 
 void ProfilePages::OverwriteKeyboardProfiles() {
@@ -312,7 +314,7 @@ void ProfilePages::OverwriteKeyboardProfiles() {
     SelectInList(ProfileFamily::KbDeng, static_cast<int>(slot));
     SelectInList(ProfileFamily::KbKey, static_cast<int>(slot));
     HideFunctionPanel(DeviceKind::Keyboard);
-    if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
+    RefreshCustomColours();
 }
 
 void ProfilePages::SelectSaved(DeviceKind kind) {

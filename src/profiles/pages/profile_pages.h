@@ -1,6 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "device/device_kind.h"
 #include "lighting/pages/lighting_page.h"
@@ -12,6 +15,10 @@
 namespace corvane::profiles::pages {
 
 using lighting::pages::PageModel;
+
+// The file name shown for a linked program: the part after the last "/" of an absolute path;
+// nothing for a path that is not absolute.
+std::optional<std::string> ProgramFileName(std::string_view path);
 
 // The six profile lists: building them at start, selecting (load, show, send), saving the
 // selected profile after every change, resetting to the shipped default, and the keyboard's
@@ -47,6 +54,12 @@ public:
     // The keyboard's factory key table becomes the shipped key default.
     bool StoreKeyboardDefaultTable(const device::KeyTableImage& table);
 
+    // Selects entry index of the family's list as the user would (SelectProfile runs when the
+    // selection changes).
+    void SelectInList(ProfileFamily family, int index);
+    void ShowMessage(const std::string& id);
+    void RefreshCustomColours();
+
 private:
     void ShowLink(ProfileFamily family, int index);
     void AfterLoad(ProfileFamily family, int index);
@@ -54,8 +67,6 @@ private:
     void RefreshMouse();
     void SendKeyBank(device::DeviceKind kind);
     void ResetPointerValues();
-    void SelectInList(ProfileFamily family, int index);
-    void ShowMessage(const std::string& id);
 
     PageModel& model_;
     lighting::pages::LightingPage& lighting_;

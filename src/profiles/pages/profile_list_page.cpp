@@ -1,0 +1,285 @@
+#include "profiles/pages/profile_list_page.h"
+
+#include <algorithm>
+
+#include "platform/debug_out.h"
+#include "platform/files.h"
+#include "profiles/profile_file.h"
+#include "profiles/profile_index.h"
+
+namespace corvane::profiles::pages {
+namespace {
+
+using device::DeviceKind;
+
+constexpr int kRowHeight = 25;
+constexpr const char* kRowStyle = "listex_item_style";
+constexpr const char* kCopySuffix = " copy";
+constexpr const char* kDeleteLastText = "message_text_11";
+constexpr const char* kDeleteConfirmText = "message_text_12";
+constexpr const char* kNameMissingText = "message_text_14";
+constexpr const char* kNameTakenText = "message_text_15";
+constexpr const char* kOverwriteText = "profile_export_overwrite";
+constexpr const char* kNotLinkedProgram = " ";
+
+struct DevicePanel {
+    const char* spreadButton;
+    const char* panel;
+};
+constexpr DevicePanel kPanels[] = {{"kb_profile_fun_spread_btn", "kb_profile_fun_spead_tab"},
+                                   {"ms_profile_fun_spread_btn", "ms_profile_fun_spead_tab"},
+                                   {"mp_profile_fun_spread_btn", "mp_profile_fun_spead_tab"}};
+
+// "kb_deng" -> "kb_pro_deng_<command>_btn".
+std::string ButtonName(ProfileFamily family, const char* command) {
+    const std::string_view id = Family(family).id;
+    constexpr std::size_t kPrefix = 3;  // "kb_"
+    return std::string(id.substr(0, kPrefix)) + "pro_" + std::string(id.substr(kPrefix)) + "_" + command + "_btn";
+}
+std::string Named(ProfileFamily family, const char* rest) { return std::string(Family(family).id) + rest; }
+
+bool IsKeyboard(ProfileFamily family) { return Family(family).device == DeviceKind::Keyboard; }
+
+ui::FileDialogRequest ProfileDialog(ProfileFamily family, ui::FileDialogMode mode) {
+    const std::string ext(Family(family).extension.substr(1));  // without the "."
+    ui::FileDialogRequest request;
+    request.mode = mode;
+    request.filter = "(*." + ext + ") | *." + ext + " ||";
+    request.defaultName = "*." + ext;
+    request.defaultExtension = ext;
+    return request;
+}
+
+bool AnyEntry(const ui::ItemList& list, const std::string& name, bool byUserData) {
+    for (int j = 0; j < list.Count(); ++j) {
+        const ui::Control* item = list.ItemAt(j);
+        if (item && platform::EqualsIgnoreCase(byUserData ? item->UserData() : item->Text(), name)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ProfileListPage::ProfileListPage(PageModel& model, ProfilePages& profiles) : model_(model), profiles_(profiles) {}
+
+void ProfileListPage::RegisterRoutes(ui::RouteTable& routes) {
+    const std::string click = "click";
+    auto on = [&](const std::string& name, std::function<void()> action) {
+        routes.SetHandler(click, name, [action = std::move(action)](const ui::Notification&) { action(); });
+    };
+    for (ProfileFamily family : kAllFamilies) {
+        on(ButtonName(family, "add"), [this, family] { AddClicked(family); });
+        on(ButtonName(family, "sub"), [this, family] { DeleteClicked(family); });
+        on(ButtonName(family, "copy"), [this, family] { CopyProfile(family); });
+        on(ButtonName(family, "import"), [this, family] { ImportProfile(family); });
+        on(ButtonName(family, "export"), [this, family] { ExportProfile(family); });
+        on(ButtonName(family, "edit"), [this, family] { Toggle(Named(family, "_profile_edit")); });
+        on(Named(family, "_profile_edit_save_btn"), [this, family] { RenameProfile(family); });
+    }
+    for (const DevicePanel& p : kPanels) {
+        on(p.spreadButton, [this, panel = std::string(p.panel)] { Toggle(panel); });
+    }
+}
+
+ui::ItemList* ProfileListPage::List(ProfileFamily family) const {
+    return model_.window.FindCombo(Family(family).listControl);
+}
+
+void ProfileListPage::Toggle(const std::string& name) {
+    if (auto* c = model_.window.Find(name)) c->SetVisible(!c->IsVisible());
+}
+
+std::optional<std::vector<std::uint8_t>> ProfileListPage::ReadForUser(ProfileFamily family, const std::string& path) {
+    std::vector<std::uint8_t> payload(Family(family).payloadSize, 0);
+    const int result = path.empty() ? kProfileMissing : ReadProfileFile(path, payload);
+    if (const auto message = MessageForReadResult(result)) {
+        profiles_.ShowMessage(*message);
+        return std::nullopt;
+    }
+    return payload;
+}
+
+void ProfileListPage::SpreadKeyboardLighting(const std::vector<std::uint8_t>& payload) {
+    profiles_.WithBlocks(DeviceKind::Keyboard,
+                         [&](const SettingBlocks& b) { LoadPayload(ProfileFamily::KbDeng, payload, b); });
+}
+
+void ProfileListPage::AppendEntry(ProfileFamily family, const std::string& name) {
+    auto* list = List(family);
+    if (auto* row = list->AddLabelRow(name, name, kRowHeight)) row->SetAttribute("style", kRowStyle);
+    const int last = list->Count() - 1;
+    WriteProfileCount(family, list->Count());
+    WriteProfileName(family, last, name);
+    // The new index starts unlinked, whatever an earlier delete left there.
+    WriteLinkFlag(family, last, false);
+    WriteLinkedProgram(family, last, kNotLinkedProgram);
+}
+
+void ProfileListPage::SelectLast(ProfileFamily family) {
+    if (auto* list = List(family)) profiles_.SelectInList(family, list->Count() - 1);
+}
+
+void ProfileListPage::AddClicked(ProfileFamily family) {
+    if (!IsKeyboard(family)) {
+        NewProfile(family);
+        return;
+    }
+    NewProfile(ProfileFamily::KbDeng);
+    NewProfile(ProfileFamily::KbKey);
+}
+
+void ProfileListPage::NewProfile(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list) return;
+    int n = 1;
+    std::string name = NewProfileName(family, n);
+    while (AnyEntry(*list, name, /*byUserData=*/false)) name = NewProfileName(family, ++n);
+
+    // The default is read first, so that a missing one leaves no entry without a file.
+    const auto payload = ReadForUser(family, DefaultProfilePath(family));
+    if (!payload) return;
+    const std::string path = ProfilePath(family, name);
+    platform::DeleteFile(path);
+    if (family == ProfileFamily::KbDeng) SpreadKeyboardLighting(*payload);
+    if (!WriteProfileFile(path, *payload, Family(family).device)) return;
+    AppendEntry(family, name);
+    if (family == ProfileFamily::KbDeng) profiles_.RefreshCustomColours();
+    SelectLast(family);
+}
+
+bool ProfileListPage::ConfirmDelete(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list) return false;
+    if (list->Count() <= 1) {
+        profiles_.ShowMessage(kDeleteLastText);
+        return false;
+    }
+    ui::MessageBoxRequest request;
+    request.textId = kDeleteConfirmText;
+    request.buttons = ui::MessageButtons::ConfirmCancel;
+    return model_.window.ShowMessageBox(request) == ui::kMessageConfirmed;
+}
+
+void ProfileListPage::DeleteClicked(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list) return;
+    // Taken before the box: work queued for the window (a watcher's switch) runs while it is open.
+    const int index = list->CurSel();
+    if (!ConfirmDelete(family)) return;
+    if (!IsKeyboard(family)) {
+        DeleteProfile(family, index);
+        return;
+    }
+    DeleteProfile(ProfileFamily::KbDeng, index);
+    DeleteProfile(ProfileFamily::KbKey, index);
+}
+
+void ProfileListPage::DeleteProfile(ProfileFamily family, int index) {
+    auto* list = List(family);
+    // The other keyboard list may be shorter after a copy; it never loses its last entry.
+    if (!list || index < 0 || index >= list->Count() || list->Count() <= 1) return;
+    const FamilyIndex before = ReadFamilyIndex(family);
+    platform::DeleteFile(ProfilePath(family, list->ItemAt(index)->UserData()));
+    list->RemoveAt(index);
+    const int n = list->Count();
+    WriteProfileCount(family, n);
+    auto linkAt = [&](int j) { return j < before.count && before.linked[j]; };
+    auto programAt = [&](int j) { return j < before.count ? before.programs[j] : std::string("0"); };
+    for (int j = 0; j < n; ++j) {
+        WriteProfileName(family, j, list->ItemAt(j)->UserData());
+        // Entries behind the deleted one move up with their links.
+        const int from = j < index ? j : j + 1;
+        WriteLinkFlag(family, j, linkAt(from));
+        WriteLinkedProgram(family, j, programAt(from));
+    }
+    SelectLast(family);
+}
+
+void ProfileListPage::CopyProfile(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list || list->CurSel() < 0) return;
+    const std::string source = list->ItemAt(list->CurSel())->UserData();
+    std::string name = source + kCopySuffix;
+    while (AnyEntry(*list, name, /*byUserData=*/true)) {
+        name += kCopySuffix;
+        platform::debugOut(name);
+    }
+    const auto payload = ReadForUser(family, ProfilePath(family, source));
+    if (!payload) return;
+    if (family == ProfileFamily::KbDeng) SpreadKeyboardLighting(*payload);
+    // A name grown past the file system's limit gets no entry without a file.
+    if (!WriteProfileFile(ProfilePath(family, name), *payload, Family(family).device)) return;
+    AppendEntry(family, name);
+    SelectLast(family);
+}
+
+void ProfileListPage::RenameProfile(ProfileFamily family) {
+    auto* list = List(family);
+    auto* edit = model_.window.Find(Family(family).nameEditControl);
+    if (!list || !edit) return;
+    const std::string name = edit->Text();
+    if (!IsUsableProfileName(family, name)) {
+        profiles_.ShowMessage(kNameMissingText);
+        return;
+    }
+    const int index = list->CurSel();
+    if (index < 0) return;
+    if (AnyEntry(*list, name, /*byUserData=*/false)) {
+        profiles_.ShowMessage(kNameTakenText);
+        return;
+    }
+    const std::string oldPath = ProfilePath(family, list->ItemAt(index)->UserData());
+    const auto payload = ReadForUser(family, oldPath);
+    if (!payload) return;
+    // The index names the new file only once it exists, so a failed write loses nothing.
+    if (!WriteProfileFile(ProfilePath(family, name), *payload, Family(family).device)) return;
+    WriteProfileCount(family, list->Count());
+    WriteProfileName(family, index, name);
+    platform::DeleteFile(oldPath);
+    ui::Control* item = list->ItemAt(index);
+    item->SetText(name);
+    item->SetUserData(name);
+    edit->SetText(name);
+    list->NeedUpdate();
+}
+
+void ProfileListPage::ImportProfile(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list || list->CurSel() < 0) return;
+    const int index = list->CurSel();
+    const std::string target = ProfilePath(family, list->ItemAt(index)->UserData());
+    const auto chosen = model_.window.ShowFileDialog(ProfileDialog(family, ui::FileDialogMode::Open));
+    if (!chosen) return;
+    const auto payload = ReadForUser(family, *chosen);
+    if (!payload) return;
+    // The header is written anew: the imported file's device kind is not looked at.
+    WriteProfileFile(target, *payload, Family(family).device);
+    if (family == ProfileFamily::KbDeng) profiles_.RefreshCustomColours();
+    // Loaded and applied again, as if the user had picked the entry.
+    if (list->CurSel() == index) {
+        profiles_.SelectProfile(family);
+    } else {
+        profiles_.SelectInList(family, index);
+    }
+}
+
+void ProfileListPage::ExportProfile(ProfileFamily family) {
+    auto* list = List(family);
+    if (!list || list->CurSel() < 0) return;
+    const std::string source = ProfilePath(family, list->ItemAt(list->CurSel())->UserData());
+    ui::FileDialogRequest request = ProfileDialog(family, ui::FileDialogMode::Save);
+    request.confirmOverwrite = false;  // asked below, in the program's own box
+    const auto chosen = model_.window.ShowFileDialog(request);
+    if (!chosen) return;
+    if (platform::FileExists(*chosen)) {
+        ui::MessageBoxRequest ask;
+        ask.textId = kOverwriteText;
+        ask.buttons = ui::MessageButtons::ConfirmCancel;
+        if (model_.window.ShowMessageBox(ask) != ui::kMessageConfirmed) return;
+    }
+    const auto payload = ReadForUser(family, source);
+    if (!payload) return;
+    WriteProfileFile(*chosen, *payload, Family(family).device);
+}
+
+}  // namespace corvane::profiles::pages

@@ -1,0 +1,130 @@
+// The KWin backend against a stand-in for KWin's scripting service on a private session bus:
+// the script it loads, the calls it makes, and the pid the script reports.
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../platform/x11_display.h"
+#include "app_fixture.h"
+#include "shell/kwin_foreground.h"
+
+namespace corvane::shell {
+namespace {
+
+using corvane::testing::RunUntil;
+using platform::ForegroundApp;
+
+// dbus-daemon with a session configuration of its own, stopped when the test ends.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const auto program = corvane::testing::FindProgram("dbus-daemon");
+        if (!program) return;
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::vector<std::string> argv = {*program, "--session", "--nofork", "--nosyslog",
+                                         "--print-address=" + std::to_string(fds[1])};
+        std::vector<char*> args;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        const bool spawned = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (!spawned) pid_ = -1;
+        char c;
+        while (spawned && ::read(fds[0], &c, 1) == 1 && c != '\n') address_ += c;
+        ::close(fds[0]);
+    }
+    ~PrivateBus() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    const std::string& Address() const { return address_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string address_;
+};
+
+// KWin's /Scripting object as far as the backend uses it.
+class FakeScripting final : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        calls.push_back(message.member().toStdString());
+        if (message.member() == "loadScript" && !message.arguments().isEmpty()) {
+            QFile file(message.arguments().front().toString());
+            if (file.open(QIODevice::ReadOnly)) script = file.readAll().toStdString();
+            connection.send(message.createReply(QVariant::fromValue(0)));
+        } else if (message.member() == "unloadScript") {
+            connection.send(message.createReply(QVariant::fromValue(true)));
+        } else {
+            connection.send(message.createReply());
+        }
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+    std::vector<std::string> calls;
+    std::string script;
+};
+
+TEST(KWinForeground, LoadsItsScriptAndFollowsThePidTheScriptReports) {
+    corvane::testing::App();
+    PrivateBus bus;
+    if (bus.Address().empty()) GTEST_SKIP() << "dbus-daemon is not available";
+    const QString address = QString::fromStdString(bus.Address());
+
+    QDBusConnection kwinSide = QDBusConnection::connectToBus(address, "fake-kwin");
+    ASSERT_TRUE(kwinSide.isConnected());
+    ASSERT_TRUE(kwinSide.registerService("org.kde.KWin"));
+    FakeScripting scripting;
+    ASSERT_TRUE(kwinSide.registerVirtualObject("/Scripting", &scripting));
+
+    QDBusConnection ours = QDBusConnection::connectToBus(address, "corvane");
+    ASSERT_TRUE(ours.isConnected());
+    auto kwin = MakeKWinForeground(ours);
+    EXPECT_EQ(kwin->Backend(), "kwin");
+    ASSERT_TRUE(RunUntil([&] { return scripting.calls.size() >= 3; }));
+    EXPECT_EQ(scripting.calls, (std::vector<std::string>{"unloadScript", "loadScript", "start"}));
+    // The script calls back to our connection, for Plasma 6 and Plasma 5 alike.
+    EXPECT_NE(scripting.script.find(ours.baseService().toStdString()), std::string::npos);
+    EXPECT_NE(scripting.script.find("workspace.windowActivated"), std::string::npos);
+    EXPECT_NE(scripting.script.find("workspace.clientActivated"), std::string::npos);
+    EXPECT_EQ(kwin->Current().status, ForegroundApp::Status::Unknown);
+
+    // What callDBus in the script sends when a window becomes active.
+    auto report = [&](int pid) {
+        QDBusMessage call = QDBusMessage::createMethodCall(ours.baseService(), kKWinCallbackPath,
+                                                           kKWinCallbackInterface, kKWinCallbackMethod);
+        call << pid;
+        kwinSide.send(call);
+    };
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    report(static_cast<int>(::getpid()));
+    EXPECT_TRUE(RunUntil([&] { return kwin->Current().path == self; }));
+    report(0);
+    EXPECT_TRUE(RunUntil([&] { return kwin->Current().status == ForegroundApp::Status::Unknown; }));
+
+    kwin.reset();
+    EXPECT_TRUE(RunUntil([&] { return scripting.calls.size() == 4; }));
+    EXPECT_EQ(scripting.calls.back(), "unloadScript");
+    kwinSide.unregisterObject("/Scripting");
+    QDBusConnection::disconnectFromBus("corvane");
+    QDBusConnection::disconnectFromBus("fake-kwin");
+}
+
+}  // namespace
+}  // namespace corvane::shell
