@@ -171,6 +171,21 @@ TEST(ProfileIndex, NamesThatAreNotFileNamesTouchNothing) {
     EXPECT_FALSE(platform::FileExists(home.root() + "/home/Documents/escape.pro"));
 }
 
+TEST(ProfileIndex, UsableNamesFitOneLineAndTheFileSystemsNameLimit) {
+    const std::string longest(255 - 4, 'x');  // with ".led"
+    struct Case {
+        std::string name;
+        bool usable;
+    } cases[] = {{"Game", true},         {"新配置文件2", true},     {longest, true},
+                 {longest + "x", false}, {"", false},               {".", false},
+                 {"..", false},          {"a/b", false},            {"two\nlines", false},
+                 {"cr\r", false},        {std::string("n\0ul", 4), false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsUsableProfileName(ProfileFamily::MsDeng, c.name), c.usable) << c.name.size();
+    }
+    EXPECT_FALSE(IsUsableProfileName(ProfileFamily::MsDevice, longest));  // ".config" is longer
+}
+
 TEST(SkinSetting, ChosenImageSurvivesAndResetForgetsIt) {
     TestHome home;
     EXPECT_FALSE(ReadSkinImage());

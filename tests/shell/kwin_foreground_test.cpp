@@ -14,6 +14,7 @@
 
 #include "../platform/x11_display.h"
 #include "app_fixture.h"
+#include "qt_fixture.h"
 #include "shell/kwin_foreground.h"
 
 namespace corvane::shell {
@@ -33,6 +34,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         std::vector<std::string> argv = {*program, "--session", "--nofork", "--nosyslog",
                                          "--print-address=" + std::to_string(fds[1])};
         std::vector<char*> args;

@@ -154,6 +154,7 @@ TEST_F(LinksTest, TheWatcherSwitchesToTheLinkedProfileAndBackWithoutTouchingTheU
 
     // A foreground that cannot be read counts as none: the user's profile.
     profiles::WriteLinkFlag(ProfileFamily::MsKey, 2, true);
+    profiles::WriteLinkedProgram(ProfileFamily::MsKey, 2, kGame);
     Pass(*front);
     ASSERT_EQ(KeyList()->CurSel(), 2);
     front->Set({ForegroundApp::Status::Failed, ""});
