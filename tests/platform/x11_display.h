@@ -3,66 +3,18 @@
 // A private X server (Xvfb) for tests, and a client that plays the window manager's part:
 // windows that name their process, and the root window's note of which one is active.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "child_process.h"
 
 namespace corvane::testing {
-
-// A child process started from a program file; killed and reaped when it goes.
-class ChildProcess {
-public:
-    explicit ChildProcess(std::vector<std::string> argv) {
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const int null = ::open("/dev/null", O_RDWR);
-        posix_spawn_file_actions_adddup2(&actions, null, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, null, STDERR_FILENO);
-        if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(null);
-    }
-    ~ChildProcess() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    pid_t Pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-// The full path of a program found on PATH, none when it is not installed.
-inline std::optional<std::string> FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= dirs.size();) {
-        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
-    return std::nullopt;
-}
 
 // Xvfb on a free display number it picks itself (-displayfd).
 class Xvfb {
@@ -70,50 +22,22 @@ public:
     Xvfb() {
         const auto program = FindProgram("Xvfb");
         if (!program) return;
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const int null = ::open("/dev/null", O_RDWR);
-        posix_spawn_file_actions_adddup2(&actions, null, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, null, STDERR_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> argv = {*program, "-displayfd", fd, "-nolisten", "tcp", "-screen", "0", "320x200x24"};
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        const bool spawned = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(null);
-        ::close(fds[1]);
-        if (!spawned) {
-            pid_ = -1;
-            ::close(fds[0]);
-            return;
-        }
+        OutputPipe pipe;
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{*program, "-displayfd", std::to_string(pipe.WriteFd()), "-nolisten", "tcp",
+                                     "-screen", "0", "320x200x24"},
+            pipe.ReadFd());
         // Xvfb writes the display number once it accepts clients.
-        std::string number;
-        char c;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        ::close(fds[0]);
-        if (!number.empty()) display_ = ":" + number;
+        const std::string number = pipe.ReadLine();
+        if (server_->Pid() > 0 && !number.empty()) display_ = ":" + number;
     }
-    ~Xvfb() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
 
     static bool Installed() { return FindProgram("Xvfb").has_value(); }
     // Empty when the server did not start.
     const std::string& Display() const { return display_; }
 
 private:
-    pid_t pid_ = -1;
+    std::unique_ptr<ChildProcess> server_;
     std::string display_;
 };
 

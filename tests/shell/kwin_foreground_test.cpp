@@ -9,10 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "../platform/x11_display.h"
+#include "../platform/child_process.h"
 #include "app_fixture.h"
 #include "qt_fixture.h"
 #include "shell/kwin_foreground.h"
@@ -29,35 +30,17 @@ public:
     PrivateBus() {
         const auto program = corvane::testing::FindProgram("dbus-daemon");
         if (!program) return;
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> argv = {*program, "--session", "--nofork", "--nosyslog",
-                                         "--print-address=" + std::to_string(fds[1])};
-        std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        const bool spawned = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (!spawned) pid_ = -1;
-        char c;
-        while (spawned && ::read(fds[0], &c, 1) == 1 && c != '\n') address_ += c;
-        ::close(fds[0]);
-    }
-    ~PrivateBus() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
+        corvane::testing::OutputPipe pipe;
+        daemon_ = std::make_unique<corvane::testing::ChildProcess>(
+            std::vector<std::string>{*program, "--session", "--nofork", "--nosyslog",
+                                     "--print-address=" + std::to_string(pipe.WriteFd())},
+            pipe.ReadFd());
+        address_ = pipe.ReadLine();
     }
     const std::string& Address() const { return address_; }
 
 private:
-    pid_t pid_ = -1;
+    std::unique_ptr<corvane::testing::ChildProcess> daemon_;
     std::string address_;
 };
 
