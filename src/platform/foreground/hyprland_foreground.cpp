@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foreground/json_pid.h"
 #include "platform/foreground/socket_exchange.h"
 #include "platform/foreground_process.h"
 
@@ -30,11 +31,7 @@ public:
         if (!fd || !WriteAll(fd.Get(), {request, kRequest.size()})) return {};
         const auto reply = ReadToEnd(fd.Get(), kReplyLimit);
         if (!reply) return {};
-        const nlohmann::json json = nlohmann::json::parse(reply->begin(), reply->end(), nullptr, false);
-        if (!json.is_object()) return {};
-        const auto pid = json.find("pid");
-        if (pid == json.end() || !pid->is_number_integer()) return {};
-        return ExecutableOfPid(pid->get<long>());
+        return ExecutableOfPidField(nlohmann::json::parse(reply->begin(), reply->end(), nullptr, false));
     }
 
 private:

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/foreground/json_pid.h"
 #include "platform/foreground/socket_exchange.h"
 #include "platform/foreground_process.h"
 
@@ -60,10 +61,7 @@ public:
         if (!tree) return {};
         const nlohmann::json json = nlohmann::json::parse(tree->begin(), tree->end(), nullptr, false);
         const nlohmann::json* focused = FindFocused(json, 0);
-        if (focused == nullptr) return {};
-        const auto pid = focused->find("pid");
-        if (pid == focused->end() || !pid->is_number_integer()) return {};
-        return ExecutableOfPid(pid->get<long>());
+        return focused ? ExecutableOfPidField(*focused) : ForegroundApp{};
     }
 
 private:
