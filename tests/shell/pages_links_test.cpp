@@ -4,6 +4,8 @@
 #include "pages_fixture.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <mutex>
 
 #include "profiles/process_watcher.h"
@@ -53,6 +55,14 @@ protected:
         ASSERT_TRUE(profiles::ProcessWatcherPass(ProfileFamily::MsKey, source, pages_->Links()));
     }
     std::uint8_t MouseFirstKey() { return Dev(DeviceKind::Mouse).Memory(virt::MemoryArea::Keys)[0]; }
+    // Waits for the mouse's I/O queue without running the window's event loop, so that no
+    // switch of the running watchers comes between the passes the test makes itself.
+    bool MouseKeyBecomes(std::uint8_t value) {
+        for (int waited = 0; waited < 3000 && MouseFirstKey() != value; waited += 2) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return MouseFirstKey() == value;
+    }
     ui::ItemList* KeyList() { return window_->FindCombo("ms_key_profile_combo"); }
     void ChooseProgram(std::optional<std::string> path) {
         window_->SetFileDialogResponder([this, path](const ui::FileDialogRequest& r) {
@@ -134,14 +144,14 @@ TEST_F(LinksTest, TheWatcherSwitchesToTheLinkedProfileAndBackWithoutTouchingTheU
     front->Set({ForegroundApp::Status::Found, "/opt/games/game/GAME.BIN"});
     Pass(*front);
     EXPECT_EQ(KeyList()->CurSel(), 2);
-    EXPECT_EQ(MouseFirstKey(), kFirstKeyOf[2]);
+    EXPECT_TRUE(MouseKeyBecomes(kFirstKeyOf[2]));
     EXPECT_EQ(profiles::ReadSelect(ProfileFamily::MsKey), 1);
 
     // The same program in another folder is another program.
     front->Set({ForegroundApp::Status::Found, "/home/me/Game/game.bin"});
     Pass(*front);
     EXPECT_EQ(KeyList()->CurSel(), 1);
-    EXPECT_EQ(MouseFirstKey(), kFirstKeyOf[1]);
+    EXPECT_TRUE(MouseKeyBecomes(kFirstKeyOf[1]));
     EXPECT_EQ(profiles::ReadSelect(ProfileFamily::MsKey), 1);
 
     // Removing the link of the profile switched to: the next pass returns to the saved one.
@@ -160,7 +170,7 @@ TEST_F(LinksTest, TheWatcherSwitchesToTheLinkedProfileAndBackWithoutTouchingTheU
     front->Set({ForegroundApp::Status::Failed, ""});
     Pass(*front);
     EXPECT_EQ(KeyList()->CurSel(), 1);
-    EXPECT_EQ(MouseFirstKey(), kFirstKeyOf[1]);
+    EXPECT_TRUE(MouseKeyBecomes(kFirstKeyOf[1]));
 }
 
 TEST_F(LinksTest, APickByTheUserIsKeptAsTheirChoice) {
