@@ -1,6 +1,7 @@
 #include "shell/control_commands.h"
 
 #include "shell/call_queue.h"
+#include "shell/command_syntax.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>
@@ -460,57 +461,58 @@ struct ControlCommands::Impl {
         const std::size_t argc = w.list.size() - 1;
         auto arg = [&](std::size_t i) { return w.list[i]; };
 
+        const CommandSyntax* command = FindCommand(verb);
+        if (!command) return "error: unknown command " + Quote(w.list[0]);
         if (main && main->Destroyed()) return std::string(kShuttingDown);
-        if (verb == "get") return argc == 1 ? Get(arg(1)) : "error: usage: get NAME";
-        if (verb == "devices") return argc == 0 ? Devices() : "error: usage: devices";
+        if (verb == "get") return argc == 1 ? Get(arg(1)) : UsageError(verb);
+        if (verb == "devices") return argc == 0 ? Devices() : UsageError(verb);
         if (verb == "boxes") return Boxes(w);
-        if (verb == "answer") return argc == 1 ? Answer(arg(1)) : "error: usage: answer confirm|cancel|close";
+        if (verb == "answer") return argc == 1 ? Answer(arg(1)) : UsageError(verb);
         if (verb == "dialog") {
-            if (argc == 0) return "error: usage: dialog PATH|cancel";
+            if (argc == 0) return UsageError(verb);
             const std::string_view rest = RestAfter(line, w, 0);
             if (argc == 1 && ui::EqualsIgnoreCase(arg(1), "cancel")) dialogAnswer.emplace(std::nullopt);
             else dialogAnswer.emplace(std::string(rest));
             return std::string(kOk);
         }
         if (verb == "quit") {
-            if (argc != 0) return "error: usage: quit";
+            if (argc != 0) return UsageError(verb);
             // The close path ends nested loops too, so an open box returns unanswered.
             if (main) main->Destroy();
             else window.Close();
             return std::string(kOk);
         }
 
-        const bool action = verb == "click" || verb == "select" || verb == "item" || verb == "item-click" ||
-                            verb == "text" || verb == "value" || verb == "color" || verb == "hover";
-        if (!action) return "error: unknown command " + Quote(w.list[0]);
+        if (!command->action) return "error: unknown command " + Quote(w.list[0]);
         // A modal box is in the way of every action a person could take.
         if (!openBoxes.empty()) return std::string(kBusy);
 
-        if (verb == "click") return argc == 1 ? Click(arg(1)) : "error: usage: click NAME";
+        if (verb == "click") return argc == 1 ? Click(arg(1)) : UsageError(verb);
         if (verb == "select") {
-            if (argc != 2 || (arg(2) != "on" && arg(2) != "off")) return "error: usage: select NAME on|off";
+            if (argc != 2 || (arg(2) != "on" && arg(2) != "off")) return UsageError(verb);
             return Select(arg(1), arg(2) == "on");
         }
         if (verb == "item" || verb == "item-click") {
             const auto index = argc == 2 ? ParseNumber(arg(2)) : std::nullopt;
-            if (!index) return "error: usage: " + verb + " NAME INDEX";
+            if (!index) return UsageError(verb);
             return Item(arg(1), *index, verb == "item-click");
         }
         if (verb == "text") {
-            if (argc < 1) return "error: usage: text NAME [TEXT]";
+            if (argc < 1) return UsageError(verb);
             return Text(arg(1), RestAfter(line, w, 1));
         }
         if (verb == "value") {
             const auto v = argc >= 2 ? ParseNumber(arg(2)) : std::nullopt;
-            if (!v || argc > 3 || (argc == 3 && arg(3) != "drag")) return "error: usage: value NAME V [drag]";
+            if (!v || argc > 3 || (argc == 3 && arg(3) != "drag")) return UsageError(verb);
             return Value(arg(1), *v, argc == 3);
         }
         if (verb == "color") {
             const auto rgb = argc == 2 ? ParseRgb(arg(2)) : std::nullopt;
-            if (!rgb) return "error: usage: color NAME #RRGGBB";
+            if (!rgb) return UsageError(verb);
             return Colour(arg(1), *rgb);
         }
-        if (argc != 2 || (arg(2) != "enter" && arg(2) != "leave")) return "error: usage: hover NAME enter|leave";
+        if (verb != "hover") return "error: unknown command " + Quote(w.list[0]);
+        if (argc != 2 || (arg(2) != "enter" && arg(2) != "leave")) return UsageError(verb);
         return Hover(arg(1), arg(2) == "enter");
     }
 
@@ -559,17 +561,17 @@ struct ControlCommands::Impl {
             if (w.list[2] == "confirm") autoAnswer = AutoAnswer::Confirm;
             else if (w.list[2] == "cancel") autoAnswer = AutoAnswer::Cancel;
             else if (w.list[2] == "off") autoAnswer = AutoAnswer::Off;
-            else return "error: usage: boxes auto confirm|cancel|off";
+            else return UsageError("boxes", "auto");
             return std::string(kOk);
         }
-        return "error: usage: boxes [auto confirm|cancel|off]";
+        return UsageError("boxes");
     }
 
     std::string Answer(std::string_view how) {
         int result = 0;
         if (how == "confirm") result = ui::kMessageConfirmed;
         else if (how == "cancel" || how == "close") result = ui::kMessageDismissed;
-        else return "error: usage: answer confirm|cancel|close";
+        else return UsageError("answer");
         // The innermost box: its loop must end before an outer one can.
         auto it = std::find_if(openBoxes.rbegin(), openBoxes.rend(), [](const OpenBox* b) { return !b->result; });
         if (it == openBoxes.rend()) return "error: no message box is open";
@@ -724,13 +726,13 @@ std::string ControlCommands::Handle(std::string_view line) {
         std::size_t timeoutAt = 0;
         if (argc >= 2 && w.list[1] == "connected") {
             kind = ParseKind(w.list[2]);
-            if (!kind || argc > 3) return "error: usage: wait connected kb|ms|mp [MS]";
+            if (!kind || argc > 3) return UsageError("wait", "connected");
             timeoutAt = 3;
         } else if (argc >= 1 && w.list[1] == "idle") {
-            if (argc > 2) return "error: usage: wait idle [MS]";
+            if (argc > 2) return UsageError("wait", "idle");
             timeoutAt = 2;
         } else {
-            return "error: usage: wait connected kb|ms|mp [MS] | wait idle [MS]";
+            return UsageError("wait");
         }
         int timeoutMs = kDefaultWaitMs;
         if (argc >= timeoutAt) {

@@ -1,13 +1,10 @@
 // corvane: the program. Finds the real devices through hidraw, or runs against the built-in
-// virtual devices:
+// virtual devices (corvane --help lists the options, see command_line.cpp).
 //
-//   corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N] [--screenshots=DIR|--no-screenshots]
-//           [--lang=en|cn]
-//
-// DIR keeps the virtual devices' memory between runs. With --screenshots (the default when there
-// is no display) the window is rendered offscreen: once every device is connected and read, each
-// device page is written as a PNG into that folder and the program ends. --no-screenshots keeps
-// an offscreen program running instead, to be driven by corvane-ctl.
+// --virtual-devices=DIR keeps the virtual devices' memory between runs. With --screenshots (the
+// default when there is no display) the window is rendered offscreen: once every device is
+// connected and read, each device page is written as a PNG into that folder and the program
+// ends. --no-screenshots keeps an offscreen program running instead, to be driven by corvane-ctl.
 
 #include <QApplication>
 #include <QDir>
@@ -18,16 +15,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/hid_backend.h"
 #include "platform/data_folders.h"
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
 #include "platform/tick.h"
+#include "shell/command_line.h"
 #include "shell/control_commands.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
@@ -38,55 +38,9 @@ namespace {
 
 using namespace corvane;
 
-struct Options {
-    bool virtualDevices = false;
-    std::optional<std::filesystem::path> virtualMemory;
-    std::optional<std::filesystem::path> screenshots;
-    bool noScreenshots = false;
-    std::string language;
-    int virtualLatencyUs = 0;
-};
-
-constexpr std::string_view kVirtualFlag = "--virtual-devices";
-constexpr std::string_view kScreenshotFlag = "--screenshots";
-constexpr std::string_view kNoScreenshotFlag = "--no-screenshots";
-constexpr std::string_view kLanguageFlag = "--lang";
-constexpr std::string_view kLatencyFlag = "--virtual-latency-us";
 constexpr int kScreenshotPollMs = 5;
 constexpr int kScreenshotSettleMs = 300;
 constexpr int kScreenshotLimitMs = 60000;
-
-std::optional<std::string_view> FlagValue(std::string_view arg, std::string_view flag) {
-    if (arg == flag) return std::string_view{};
-    if (arg.size() > flag.size() && arg.substr(0, flag.size()) == flag && arg[flag.size()] == '=') {
-        return arg.substr(flag.size() + 1);
-    }
-    return std::nullopt;
-}
-
-bool ParseArguments(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (auto v = FlagValue(arg, kVirtualFlag)) {
-            options.virtualDevices = true;
-            if (!v->empty()) options.virtualMemory = std::filesystem::path(*v);
-        } else if (arg == kNoScreenshotFlag) {
-            options.noScreenshots = true;
-        } else if (auto s = FlagValue(arg, kScreenshotFlag); s && !s->empty()) {
-            options.screenshots = std::filesystem::path(*s);
-        } else if (auto l = FlagValue(arg, kLanguageFlag); l && !l->empty()) {
-            options.language = *l;
-        } else if (auto t = FlagValue(arg, kLatencyFlag); t && !t->empty()) {
-            options.virtualLatencyUs = std::atoi(std::string(*t).c_str());
-        } else {
-            std::fprintf(stderr,
-                         "usage: corvane [--virtual-devices[=DIR]] [--virtual-latency-us=N]"
-                         " [--screenshots=DIR|--no-screenshots] [--lang=en|cn]\n");
-            return false;
-        }
-    }
-    return true;
-}
 
 bool HaveDisplay() {
     const char* x = std::getenv("DISPLAY");
@@ -161,8 +115,16 @@ private:
 
 int main(int argc, char** argv) {
     const std::uint64_t startTick = platform::TickMs();
-    Options options;
-    if (!ParseArguments(argc, argv, options)) return 2;
+    const shell::CommandLine line = shell::ParseCommandLine(std::vector<std::string_view>(argv + 1, argv + argc));
+    switch (line.action) {
+        case shell::CommandLineAction::Help: shell::WriteProgramHelp(std::cout); return 0;
+        case shell::CommandLineAction::Version: shell::WriteProgramVersion(std::cout); return 0;
+        case shell::CommandLineAction::Error:
+            std::cerr << "corvane: " << line.error << " (see corvane --help)\n";
+            return 2;
+        case shell::CommandLineAction::Run: break;
+    }
+    shell::ProgramOptions options = line.options;
     if (!HaveDisplay()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (!options.screenshots && !options.noScreenshots) {
@@ -185,6 +147,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName("Corvane");
+    // Matches the installed .desktop file, so desktops give the window its name and icon.
+    app.setDesktopFileName("org.corvane.Corvane");
     app.setQuitOnLastWindowClosed(false);
 
     std::unique_ptr<virt::VirtualHidBus> virtualBus;

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "platform/instance_socket.h"
+#include "platform/version.h"
+#include "shell/command_syntax.h"
 #include "shell/window_messages.h"
 
 namespace corvane::ctl {
@@ -102,6 +105,34 @@ TEST_F(CtlTest, NoInstanceARefusedPeerOrAStaleSocketGiveStatusTwo) {
     server.Stop();
     EXPECT_EQ(handled, 0);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(CtlTest, HelpListsEveryCommandOnALineAndVersionIsTheProjects) {
+    std::string help;
+    ASSERT_EQ(RunCtl("--help", &help), kExitOk);
+    std::istringstream lines(help);
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(lines, line);) listed.push_back(line);
+    for (const shell::CommandSyntax& c : shell::kCommandSyntax) {
+        const std::string form = "  " + shell::CommandForm(c) + "  ";
+        const auto line = std::find_if(listed.begin(), listed.end(), [&](const std::string& l) {
+            return l.rfind(form, 0) == 0 && l.ends_with(c.summary);
+        });
+        EXPECT_NE(line, listed.end()) << shell::CommandForm(c) << "\n" << help;
+    }
+
+    std::string version;
+    ASSERT_EQ(RunCtl("--version", &version), kExitOk);
+    EXPECT_EQ(version, std::string("corvane-ctl ") + platform::kVersion + "\n");
+#ifdef CORVANE_PROGRAM
+    FILE* pipe = ::popen(CORVANE_PROGRAM " --version", "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[128] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, pipe) != nullptr;
+    EXPECT_EQ(::pclose(pipe), 0);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::string(buffer), std::string("corvane ") + platform::kVersion + "\n");
+#endif
 }
 
 TEST(CtlReplyLimit, WaitsGetTheirTimeoutAndAMargin) {

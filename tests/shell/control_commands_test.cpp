@@ -1,6 +1,7 @@
 // The script commands against the main window on the real skin and the virtual devices.
 
 #include "shell/control_commands.h"
+#include "shell/command_syntax.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -214,6 +215,20 @@ TEST_F(ControlCommandsTest, RefusedCommandsReplyWithAnErrorAndChangeNothing) {
     for (const Case& c : cases) EXPECT_EQ(Run(c.line), c.reply) << c.line;
     EXPECT_TRUE(events_.empty());
     for (std::size_t i = 0; i < watched.size(); ++i) EXPECT_EQ(State(watched[i]), before[i]) << watched[i];
+}
+
+// corvane-ctl --help prints the command table: every verb in it is one the dispatcher serves,
+// and its usage errors quote the table.
+TEST_F(ControlCommandsTest, EveryListedVerbIsServedAndQuotesItsUsage) {
+    for (const CommandSyntax& c : kCommandSyntax) {
+        // Bare, except quit, which would end the program.
+        const std::string reply = Run(c.verb == "quit" ? "quit now" : std::string(c.verb));
+        EXPECT_EQ(reply.find("unknown command"), std::string::npos) << c.verb << ": " << reply;
+        if (reply.rfind("error: usage: ", 0) == 0) {
+            EXPECT_EQ(reply, UsageError(c.verb)) << c.verb;
+        }
+    }
+    EXPECT_EQ(FindCommand("frobnicate"), nullptr);
 }
 
 TEST_F(ControlCommandsTest, GetDescribesTheControl) {
