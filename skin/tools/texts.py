@@ -45,6 +45,8 @@ MESSAGES = [
      "弹道脚本未能发送到鼠标：鼠标未连接或没有响应。请在鼠标连接后重试。"),
     ("message_file_failed", "The file could not be read or written. Check the folder and the free space, then try again.",
      "无法读取或写入文件。请检查文件夹和剩余空间后重试。"),
+    ("message_text_device_access", "A device is connected, but this user may not open it. Install the udev rule 70-corvane.rules (it comes with the corvane package; see the README), then plug the device in again.",
+     "设备已连接，但当前用户无权打开它。请安装 udev 规则 70-corvane.rules（随 corvane 软件包安装，详见 README），然后重新插入设备。"),
 ]
 
 # Key names of the virtual-key table, in table order.

@@ -244,14 +244,21 @@ int DeviceLink::WriteScriptData(std::span<const std::uint8_t> source) {
     return ChunkedWrite(Command::WriteScriptData, source, source.size(), 0);
 }
 
-OpenMatchResult OpenMatchingDevice(DeviceLink& link) {
+OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied) {
     std::lock_guard guard(link.Lock());
     HidChannel& channel = link.Channel();
     if (!channel.EnumerateHidDevices()) return OpenMatchResult::EnumerationFailed;
     OpenMatchResult result = OpenMatchResult::NotFound;
     while (const std::string* path = channel.NextDevicePath()) {
         if (VendorIdFromPath(*path) != link.VendorId()) continue;
-        if (!channel.OpenDevice(*path, true, true, true, false)) continue;
+        if (!channel.OpenDevice(*path, true, true, true, false)) {
+            if (channel.LastOpenFailure().AccessDenied() && ProductIdFromPath(*path) == link.ProductId() &&
+                result == OpenMatchResult::NotFound) {
+                result = OpenMatchResult::AccessDenied;
+                if (denied) *denied = {*path, channel.LastOpenFailure().systemError};
+            }
+            continue;
+        }
         const HidAttributes& attributes = channel.Attributes();
         const HidCaps& caps = channel.Caps();
         if (attributes.vendorId == link.VendorId() && attributes.productId == link.ProductId() &&

@@ -109,13 +109,20 @@ private:
     std::atomic<std::uint64_t> reportsRead_{0};
 };
 
-// How a search for a link's device ended.
-enum class OpenMatchResult { Opened, NotFound, EnumerationFailed };
+// How a search for a link's device ended. AccessDenied: nothing opened, and an interface with the
+// link's vendor and product id was there but this user may not open it.
+enum class OpenMatchResult { Opened, NotFound, AccessDenied, EnumerationFailed };
+
+// The first interface of the link's product that refused to open, for AccessDenied.
+struct DeniedInterface {
+    std::string path;
+    int systemError = 0;
+};
 
 // Enumerates, and for each path with the link's vendor id opens it (read, write, overlapped,
 // shared) and compares vendor id, product id, usage page and usage with the link's identity.
 // The first full match stays open on the link's channel; every other opened path is closed.
 // The path list is freed afterwards. Does not touch `connected`: the caller decides.
-OpenMatchResult OpenMatchingDevice(DeviceLink& link);
+OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied = nullptr);
 
 }  // namespace corvane::device

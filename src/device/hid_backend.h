@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,13 @@ public:
     virtual void Abort() = 0;
 };
 
+// Why an interface did not open.
+struct HidOpenFailure {
+    int systemError = 0;  // the error number of the system's open, 0 when it was not that
+    // The node is there, but this user may not open it (no udev rule gives access).
+    bool AccessDenied() const { return systemError == EACCES || systemError == EPERM; }
+};
+
 class HidBackend {
 public:
     virtual ~HidBackend() = default;
@@ -60,6 +68,12 @@ public:
     virtual bool Enumerate(std::vector<std::string>& paths) = 0;
     // Null when the path cannot be opened with those options.
     virtual std::unique_ptr<HidDevice> Open(const std::string& path, const HidOpenOptions& options) = 0;
+    // Open, saying why it failed. Backends that can tell a refused permission override it.
+    virtual std::unique_ptr<HidDevice> OpenWithReason(const std::string& path, const HidOpenOptions& options,
+                                                      HidOpenFailure& failure) {
+        failure = {};
+        return Open(path, options);
+    }
     // The cheap presence probe: can the path still be opened (with no access rights)?
     virtual bool StillPresent(const std::string& path) = 0;
 };

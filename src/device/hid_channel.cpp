@@ -102,7 +102,7 @@ bool HidChannel::OpenDevice(std::string_view path, bool wantRead, bool wantWrite
     CloseDevice();
     devicePath_ = std::move(pathCopy);
 
-    std::unique_ptr<HidDevice> device = backend_.Open(devicePath_, options_);
+    std::unique_ptr<HidDevice> device = backend_.OpenWithReason(devicePath_, options_, openFailure_);
     if (!device) return false;
 
     const HidAttributes attributes = device->Attributes();

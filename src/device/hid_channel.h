@@ -38,6 +38,8 @@ public:
     // Any thread: ends the transfers waiting at this moment (they fail) and leaves the device
     // open. A watcher that is told to stop uses it so that it need not wait out a read.
     void AbortTransfers();
+    // Why the last OpenDevice failed at the backend (empty when it opened, or failed later).
+    const HidOpenFailure& LastOpenFailure() const { return openFailure_; }
 
     // Nonzero on success; 0 on failure, time-out or abort. bytesRead/bytesWritten receive the
     // count transferred (0 on failure).
@@ -58,6 +60,7 @@ private:
     bool havePathList_ = false;
     std::size_t pathCursor_ = 0;
     HidOpenOptions options_;
+    HidOpenFailure openFailure_;
     // Shared so that CloseDevice from another thread can abort a transfer without racing the
     // release of the device the transfer is using.
     std::shared_ptr<HidDevice> device_;

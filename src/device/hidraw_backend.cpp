@@ -1,6 +1,7 @@
 #include "device/hidraw_backend.h"
 
 #include <fcntl.h>
+#include <cerrno>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
 
@@ -63,9 +64,12 @@ bool ReadDescriptor(int fd, std::vector<std::uint8_t>& descriptor) {
     return true;
 }
 
+int SystemOpen(const char* path, int flags) { return ::open(path, flags); }
+
 }  // namespace
 
-HidrawBackend::HidrawBackend(std::unique_ptr<HidrawEnumerator> enumerator) : enumerator_(std::move(enumerator)) {}
+HidrawBackend::HidrawBackend(std::unique_ptr<HidrawEnumerator> enumerator, OpenFunction open)
+    : enumerator_(std::move(enumerator)), open_(open != nullptr ? open : SystemOpen) {}
 
 bool HidrawBackend::Enumerate(std::vector<std::string>& paths) {
     paths.clear();
@@ -76,9 +80,19 @@ bool HidrawBackend::Enumerate(std::vector<std::string>& paths) {
 }
 
 std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, const HidOpenOptions& options) {
+    HidOpenFailure failure;
+    return OpenWithReason(path, options, failure);
+}
+
+std::unique_ptr<HidDevice> HidrawBackend::OpenWithReason(const std::string& path, const HidOpenOptions& options,
+                                                         HidOpenFailure& failure) {
+    failure = {};
     const std::string devnode = DevnodeFromPath(path);
-    platform::UniqueFd fd(::open(devnode.c_str(), AccessFlags(options) | kAlwaysFlags));
-    if (!fd) return nullptr;
+    platform::UniqueFd fd(open_(devnode.c_str(), AccessFlags(options) | kAlwaysFlags));
+    if (!fd) {
+        failure.systemError = errno;
+        return nullptr;
+    }
     HidAttributes attributes;
     std::vector<std::uint8_t> descriptor;
     if (!ReadInfo(fd.Get(), attributes) || !ReadDescriptor(fd.Get(), descriptor)) return nullptr;
@@ -93,7 +107,7 @@ std::unique_ptr<HidDevice> HidrawBackend::Open(const std::string& path, const Hi
 }
 
 bool HidrawBackend::StillPresent(const std::string& path) {
-    platform::UniqueFd fd(::open(DevnodeFromPath(path).c_str(), O_RDONLY | kAlwaysFlags));
+    platform::UniqueFd fd(open_(DevnodeFromPath(path).c_str(), O_RDONLY | kAlwaysFlags));
     if (!fd) return false;
     HidAttributes attributes;
     if (!ReadInfo(fd.Get(), attributes)) return true;

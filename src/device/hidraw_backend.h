@@ -19,16 +19,22 @@ namespace corvane::device {
 // transfer has a time limit, so wantOverlapped has none either.
 class HidrawBackend : public HidBackend {
 public:
-    explicit HidrawBackend(std::unique_ptr<HidrawEnumerator> enumerator);
+    // The system's open(2), behind a seam so tests can refuse a node the way the system does.
+    using OpenFunction = int (*)(const char* path, int flags);
+
+    explicit HidrawBackend(std::unique_ptr<HidrawEnumerator> enumerator, OpenFunction open = nullptr);
 
     bool Enumerate(std::vector<std::string>& paths) override;
     std::unique_ptr<HidDevice> Open(const std::string& path, const HidOpenOptions& options) override;
+    std::unique_ptr<HidDevice> OpenWithReason(const std::string& path, const HidOpenOptions& options,
+                                              HidOpenFailure& failure) override;
     // The node opens and, when it answers the info ioctl, still carries the path's ids (a
     // node number can be reused by another device right after a removal).
     bool StillPresent(const std::string& path) override;
 
 private:
     std::unique_ptr<HidrawEnumerator> enumerator_;
+    OpenFunction open_;
 };
 
 }  // namespace corvane::device

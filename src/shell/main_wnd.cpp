@@ -551,4 +551,13 @@ void CMainWnd::HideWindow() {
     window_.Post([this] { window_.Hide(); });
 }
 
+// Once per run: the message names the udev rule; which node and why is in the log.
+void CMainWnd::DeviceAccessDenied(DeviceKind) {
+    window_.Post([this] {
+        if (accessMessageShown_ || destroyed_) return;
+        accessMessageShown_ = true;
+        window_.ShowMessageBox(Box("message_text_device_access"));
+    });
+}
+
 }  // namespace corvane::shell

@@ -154,6 +154,7 @@ private:
     void Announce() override;
     void LastDeviceRemoved() override;
     void HideWindow() override;
+    void DeviceAccessDenied(device::DeviceKind kind) override;
 
     // Members in the order the window owns them; destroyed in reverse.
     std::unique_ptr<workers::WorkerSet> workers_;
@@ -181,6 +182,7 @@ private:
     bool announceBoxOpen_ = false;
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;
+    bool accessMessageShown_ = false;  // the device-access message, once per run
 };
 
 // The text the window's text query answers for its two ids, by language.

@@ -1,6 +1,8 @@
 #include "workers/presence_watcher.h"
 
 #include <mutex>
+#include <string>
+#include <system_error>
 
 #include "platform/debug_out.h"
 
@@ -85,6 +87,18 @@ bool Arrive(DeviceKind kind, device::DeviceLink& link, PresenceHost& host, Worke
     return true;
 }
 
+// Logs a refused node once (until another one is refused or the device opens), and tells the host.
+void ReportDenied(DeviceKind kind, const device::DeniedInterface& denied, std::string& lastDenied,
+                  PresenceHost& host) {
+    if (denied.path == lastDenied) return;
+    lastDenied = denied.path;
+    const std::string reason = std::error_code(denied.systemError, std::generic_category()).message();
+    platform::debugOut(std::string(device::DevicePrefix(kind).substr(0, 2)) + " presence: " + denied.path +
+                       " cannot be opened: " + reason +
+                       "; the udev rule 70-corvane.rules gives the user at the seat access to it");
+    host.DeviceAccessDenied(kind);
+}
+
 }  // namespace
 
 const char* PresenceExitText(DeviceKind kind) {
@@ -101,6 +115,7 @@ void RunPresenceWatcher(DeviceKind kind, const DeviceLinks& links, device::HidBa
     device::DeviceLink& link = LinkOf(links, kind);
     device::HidChannel& channel = link.Channel();
     bool firstPass = true;
+    std::string lastDenied;
 
     // The stop event is manual-reset and owned by this worker; a stop that came before the first
     // pass still counts (the caller resets it when starting the worker).
@@ -116,8 +131,14 @@ void RunPresenceWatcher(DeviceKind kind, const DeviceLinks& links, device::HidBa
                 }
             }
             if (!link.IsConnected()) {
-                const auto result = device::OpenMatchingDevice(link);
+                device::DeniedInterface denied;
+                const auto result = device::OpenMatchingDevice(link, &denied);
                 if (result == device::OpenMatchResult::EnumerationFailed) return;
+                if (result == device::OpenMatchResult::AccessDenied) {
+                    ReportDenied(kind, denied, lastDenied, host);
+                } else {
+                    lastDenied.clear();
+                }
                 if (result == device::OpenMatchResult::Opened) {
                     stopped = !Arrive(kind, link, host, context, timing);
                 }

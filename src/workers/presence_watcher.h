@@ -35,6 +35,9 @@ public:
     // Posts "the last keyboard or mouse went away" (message box, then the window hides).
     virtual void LastDeviceRemoved() = 0;
     virtual void HideWindow() = 0;
+    // The device is plugged in but this user may not open it; called again only when another
+    // node is refused. The watcher has logged the node and the reason, and keeps polling.
+    virtual void DeviceAccessDenied(device::DeviceKind /*kind*/) {}
 };
 
 struct PresenceTiming {

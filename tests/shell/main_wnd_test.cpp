@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/hidraw_backend.h"
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
 #include "app_fixture.h"
@@ -43,13 +45,15 @@ protected:
         main_.reset();
         window_.reset();
         bus_.reset();
+        backend_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         home_.reset();
     }
 
     // Builds the window on the real skin with the chosen devices plugged in, and runs
-    // "windowinit".
-    void Start(std::initializer_list<DeviceKind> plugged) {
+    // "windowinit". With a backend of its own, the main window looks for devices there.
+    void Start(std::initializer_list<DeviceKind> plugged, std::unique_ptr<device::HidBackend> backend = nullptr) {
+        backend_ = std::move(backend);
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
         for (DeviceKind kind : plugged) bus_->Device(kind).Plug();
         std::string error;
@@ -59,7 +63,7 @@ protected:
             boxes_.push_back(r.textId);
             return ui::kMessageDismissed;
         });
-        main_ = std::make_unique<CMainWnd>(*window_, *bus_, testing::QuickMainWndOptions());
+        main_ = std::make_unique<CMainWnd>(*window_, backend_ ? *backend_ : *bus_, testing::QuickMainWndOptions());
         window_->Launch(false);
         ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
     }
@@ -79,6 +83,7 @@ protected:
 
     std::unique_ptr<testing::TempHome> home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
+    std::unique_ptr<device::HidBackend> backend_;
     std::unique_ptr<SkinWindow> window_;
     std::unique_ptr<CMainWnd> main_;
     std::vector<std::string> boxes_;
@@ -144,6 +149,48 @@ TEST_F(MainWndTest, RemovalsFollowTheRemainingDevices) {
     bus_->Keyboard().Unplug();
     ASSERT_TRUE(RunUntil([&] { return Boxes("message_text_20") == 1; }));
     EXPECT_FALSE(window_->IsShown());
+}
+
+// The three products are plugged in but the system refuses their nodes, as it does without the
+// udev rule (the refusal comes from the open seam: tests may run as root).
+class RefusedNodes : public device::HidrawEnumerator {
+public:
+    bool List(std::vector<device::HidrawNode>& nodes) override {
+        nodes.clear();
+        for (DeviceKind kind : device::kAllDeviceKinds) {
+            nodes.push_back({"/dev/hidraw" + std::to_string(device::KindIndex(kind)), device::kVendorId,
+                             device::ProductIdOf(kind), {}});
+        }
+        return true;
+    }
+};
+int RefuseAccess(const char*, int) {
+    errno = EACCES;
+    return -1;
+}
+
+TEST_F(MainWndTest, RefusedDevicesBringOneMessageForTheRunAndEachNodeIsLogged) {
+    platform::DebugCapture debug;
+    Start({}, std::make_unique<device::HidrawBackend>(std::make_unique<RefusedNodes>(), RefuseAccess));
+    ASSERT_TRUE(RunUntil([&] { return Boxes("message_text_device_access") > 0; }));
+    // More passes of all three watchers.
+    RunUntil([] { return false; }, 60);
+    EXPECT_EQ(Boxes("message_text_device_access"), 1);
+    EXPECT_EQ(boxes_.size(), 1u);
+    for (DeviceKind kind : device::kAllDeviceKinds) EXPECT_FALSE(Connected(kind));
+    std::size_t logged = 0;
+    for (const std::string& line : debug.Lines()) {
+        if (line.find(" cannot be opened: Permission denied; the udev rule 70-corvane.rules") != std::string::npos) {
+            ++logged;
+        }
+    }
+    EXPECT_EQ(logged, 3u);
+    // The message names the rule in both languages.
+    for (const char* language : {"en", "cn"}) {
+        window_->SetLanguage(language);
+        EXPECT_NE(window_->LanguageText("message_text_device_access").find("70-corvane.rules"), std::string::npos)
+            << language;
+    }
 }
 
 TEST_F(MainWndTest, OnlyPadRemovedHidesWithoutAMessage) {

@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <system_error>
 #include <vector>
 
 #include "device/device_link.h"
+#include "device/hidraw_backend.h"
 #include "device/state_transfer.h"
 #include "platform/debug_out.h"
 #include "virtual/virtual_hid_bus.h"
@@ -75,7 +79,7 @@ public:
         return sameMode_[device::KindIndex(k)];
     }
 
-private:
+protected:
     void Add(std::string word) {
         {
             std::lock_guard lock(mutex_);
@@ -225,6 +229,72 @@ TEST_F(PresenceTest, MatchingVendorButOtherCollectionIsOpenedAndClosedEveryPass)
     EXPECT_FALSE(Link(DeviceKind::Keyboard).IsConnected());
     EXPECT_FALSE(Link(DeviceKind::Keyboard).Channel().IsOpen());
     EXPECT_TRUE(host_.Calls().empty());
+}
+
+// Real hidraw code over listed nodes the system refuses to open, as it does without the udev
+// rule. Tests run as root here, so the refusal comes from the backend's open seam.
+std::atomic<int> gRefusal{EACCES};
+std::atomic<int> gOpens{0};
+int RefusingOpen(const char*, int) {
+    ++gOpens;
+    errno = gRefusal;
+    return -1;
+}
+
+class ListedNodes : public device::HidrawEnumerator {
+public:
+    bool List(std::vector<device::HidrawNode>& nodes) override {
+        nodes = {{"/dev/hidraw4", device::kVendorId, 0x1234, {}},  // another product of the vendor
+                 {"/dev/hidraw7", device::kVendorId, device::kKeyboardProductId, {}}};
+        return true;
+    }
+};
+
+class DeniedHost : public RecordingHost {
+public:
+    using RecordingHost::RecordingHost;
+    void DeviceAccessDenied(DeviceKind k) override { Add("denied " + KindName(k)); }
+};
+
+TEST(PresenceAccess, RefusedNodeIsLoggedOnceAndPollingGoesOn) {
+    struct Case {
+        int error;
+        bool denied;
+    };
+    for (const Case c : {Case{EACCES, true}, Case{EPERM, true}, Case{ENOENT, false}, Case{EIO, false}}) {
+        SCOPED_TRACE(c.error);
+        gRefusal = c.error;
+        gOpens = 0;
+        platform::DebugCapture debug;
+        device::HidrawBackend backend(std::make_unique<ListedNodes>(), RefusingOpen);
+        device::DeviceLink link(backend);
+        link.SetIdentity(device::kVendorId, device::kKeyboardProductId, device::kVendorUsage,
+                         device::kVendorUsagePage);
+        const DeviceLinks links{&link, &link, &link};
+        std::array<device::DeviceState, 3> states;
+        DeniedHost host(links, states);
+        {
+            WorkerSet workers;
+            workers.Start(WorkerIndex::KeyboardPresence, [&](WorkerContext& ctx) {
+                RunPresenceWatcher(DeviceKind::Keyboard, links, backend, host, ctx, {1, 5, 5, 1, 1});
+            });
+            // Both nodes are tried on every pass, pass after pass.
+            for (int i = 0; i < 2000 && gOpens < 10; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_GE(gOpens, 10);
+        EXPECT_FALSE(link.IsConnected());
+        const auto calls = host.Calls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "denied kb"), c.denied ? 1 : 0);
+        EXPECT_EQ(calls.size(), c.denied ? 1u : 0u);
+        const std::string logged = "/dev/hidraw7#vid_1a2c&pid_4c5e cannot be opened: " +
+                                   std::error_code(c.error, std::generic_category()).message();
+        std::size_t lines = 0;
+        for (const std::string& line : debug.Lines()) {
+            if (line.find(logged) != std::string::npos) ++lines;
+            EXPECT_EQ(line.find("/dev/hidraw4"), std::string::npos) << line;
+        }
+        EXPECT_EQ(lines, c.denied ? 1u : 0u);
+    }
 }
 
 }  // namespace
