@@ -13,6 +13,8 @@ packages=(
   libxcb1-dev                    # the active window on X11 (application-linked profiles)
   nlohmann-json3-dev             # the Sway and Hyprland answers about the active window
   xvfb                           # the X11 active-window test runs on a virtual display
+  dpkg-dev                       # the Debian package: dpkg-shlibdeps finds its dependencies
+  desktop-file-utils appstream   # validating the .desktop and AppStream files
 )
 
 missing=()

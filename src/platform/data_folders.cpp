@@ -128,6 +128,11 @@ std::string ProgramFolder() {
         (FolderExists(exeFolder + "skin") || FolderExists(exeFolder + "defaults"))) {
         return exeFolder;
     }
+    // Installed: the data folder beside the binaries' folder, wherever the tree was unpacked.
+    if (!exeFolder.empty()) {
+        const std::string installed = exeFolder + WithTrailingSlash(CORVANE_DATA_DIR_FROM_BIN);
+        if (FolderExists(installed + "skin") || FolderExists(installed + "defaults")) return installed;
+    }
     return WithTrailingSlash(CORVANE_INSTALLED_DATA_DIR);
 }
 

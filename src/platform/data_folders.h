@@ -19,8 +19,9 @@ std::string MouseFolderPath();
 std::string PadFolderPath();
 
 // The folder of the shipped read-only files (skin/, defaults/), ending in "/": $CORVANE_HOME when
-// set; else the executable's folder when it holds skin/ or defaults/; else the installed data
-// folder.
+// set; else the executable's folder when it holds skin/ or defaults/ (a build tree); else the
+// installed data folder found from the executable's (bin/../share/corvane/); else the one the
+// build was configured for.
 std::string ProgramFolder();
 
 }  // namespace corvane::platform
