@@ -7,6 +7,7 @@ packages=(
   clang libclang-rt-dev          # libFuzzer targets
   libudev-dev                    # hidraw enumeration
   qt6-base-dev                   # the shell
+  libglib2.0-dev libxcb1-dev     # desktop pointer settings (GNOME settings, session bus, X server)
   libgtest-dev libgmock-dev      # tests
   libbenchmark-dev               # benchmarks
   fonts-noto-cjk fonts-dejavu-core  # legible Chinese and Latin text in offscreen screenshots

@@ -198,7 +198,7 @@ CONTRACT = {
         'ms_DPI_color_btn_7', 'ms_DPI_color_btn_8', 'Pallet', 'ms_DPI_edit_R', 'ms_DPI_edit_G',
         'ms_DPI_edit_B', 'ms_DPI_colordp_btn', 'ms_report_fct_combo', 'ms_sensor_height_slider',
         'ms_point_speed_slider', 'ms_gunlun_speed_edit', 'ms_gunlun_speed_up_btn',
-        'ms_gunlun_speed_down_btn', 'ms_one_profile_default',
+        'ms_gunlun_speed_down_btn', 'ms_one_profile_default', 'ms_pointer_hint',
     ],
     'Mouse_cursor.xml': [
         'ms_gun_op_0', 'ms_gun_op_1', 'ms_gun_op_2', 'ms_gun_op_3', 'ms_bullet_op_0',

@@ -137,4 +137,18 @@ FUNCTIONS = [
     ("macro_btn_stop_redio_text", "Stop Recording", "停止录制"),
 ]
 
-PROGRAM_TEXTS = MESSAGES + KEY_NAMES + FUNCTIONS
+# Questions and notes the pages show beyond the numbered messages.
+PAGE_TEXTS = [
+    ("message_confirm_pad_reset", "Reset the mouse pad to its factory settings? Its lighting profiles on the pad are replaced.",
+     "将鼠标垫恢复为出厂设置吗？鼠标垫上的灯光配置将被替换。"),
+    ("message_confirm_mouse_restore", "Reset the mouse and set the system pointer back to its defaults?",
+     "重置鼠标并将系统指针设置恢复为默认值吗？"),
+    ("ms_pointer_hint_all", "Sets the system pointer speed and wheel lines back to their defaults and resets the mouse.",
+     "将系统指针速度和滚轮行数恢复为默认值，并重置鼠标。"),
+    ("ms_pointer_hint_speed", "Sets the system pointer speed back to its default and resets the mouse. This desktop keeps no wheel-lines setting.",
+     "将系统指针速度恢复为默认值，并重置鼠标。此桌面没有滚轮行数设置。"),
+    ("ms_pointer_hint_none", "This desktop does not let programs change the pointer speed or wheel lines; the button only resets the mouse.",
+     "此桌面不允许程序更改指针速度和滚轮行数；此按钮只重置鼠标。"),
+]
+
+PROGRAM_TEXTS = MESSAGES + KEY_NAMES + FUNCTIONS + PAGE_TEXTS

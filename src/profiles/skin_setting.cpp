@@ -11,6 +11,10 @@ constexpr std::string_view kSection = "SKINIMAGE";
 constexpr std::string_view kFlagsKey = "FLAGS";
 constexpr std::string_view kImageKey = "IMAGE";
 constexpr int kImageChosen = 1;
+constexpr std::string_view kLanguageSection = "LANGUAGE";
+constexpr std::string_view kLanguageKey = "ID";
+// What the INI reader gives for a missing key.
+constexpr std::string_view kMissing = "0";
 
 platform::IniFile MainIni() {
     const std::string folder = platform::DataFolderPath();
@@ -35,5 +39,15 @@ std::optional<std::string> ReadSkinImage() {
 bool WriteSkinImage(std::string_view image) { return Store("1", image); }
 
 bool ResetSkinImage() { return Store("0", kDefaultBackgroundImage); }
+
+std::optional<std::string> ReadLanguage() {
+    std::string id = MainIni().Load().Get(kLanguageSection, kLanguageKey);
+    if (id.empty() || id == kMissing) return std::nullopt;
+    return id;
+}
+
+bool WriteLanguage(std::string_view languageId) {
+    return MainIni().Update([&](platform::IniDocument& doc) { doc.Set(kLanguageSection, kLanguageKey, languageId); });
+}
 
 }  // namespace corvane::profiles

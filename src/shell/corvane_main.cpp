@@ -166,9 +166,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane: the skin does not load: %s\n", error.c_str());
         return 1;
     }
-    if (!options.language.empty()) window->SetLanguage(options.language);
-
-    shell::CMainWnd main(*window, *backend);
+    shell::MainWndOptions mainOptions;
+    mainOptions.language = options.language;
+    shell::CMainWnd main(*window, *backend, mainOptions);
     shell::PagesWiring pages(main);
     // Scripts drive the window over the same socket (see corvane-ctl).
     shell::ControlCommands commands(*window, &main);

@@ -2,23 +2,20 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <QPainter>
-#include <QPixmap>
-#include <QSystemTrayIcon>
 
 #include <cinttypes>
 #include <cstdio>
 
 #include "platform/data_folders.h"
 #include "platform/debug_out.h"
-#include "platform/ini_file.h"
 #include "platform/tick.h"
+#include "profiles/skin_setting.h"
 #include "shell/routing.h"
+#include "shell/skin_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -35,12 +32,8 @@ constexpr const char* kPalettes[] = {"Pallet", "ms_deng_Color_Pallet", "mp_deng_
                                      "kb_deng_Color_Pallet"};
 constexpr const char* kCaptionButtons[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn"};
 
-// main.ini: the window background chosen in the skin picker.
-constexpr const char* kMainIniName = "main.ini";
-constexpr const char* kSkinImageSection = "SKINIMAGE";
-constexpr const char* kSkinImageFlagsKey = "FLAGS";
-constexpr const char* kSkinImageKey = "IMAGE";
-constexpr int kSkinImageFromFile = 1;
+// Message numbers of the window's activation, as its debug text gives them.
+constexpr unsigned kActivateMessage = 0x0006;
 
 // The name of the flush request: at most one of it waits per link.
 constexpr const char* kFlushRequest = "lighting flush";
@@ -75,19 +68,6 @@ constexpr PendingWorker kPendingWorkers[] = {
     {WorkerIndex::MsKeyProcess, "鼠标按键进程线程设定退出"},
     {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
 };
-
-QIcon TrayIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x18, 0x1B, 0x22));
-    painter.setPen(QPen(QColor(0x01, 0x99, 0xCB), 4));
-    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
-    painter.drawLine(QPointF(32, 12), QPointF(32, 30));
-    painter.drawEllipse(QRectF(18, 14, 28, 38));
-    return QIcon(pixmap);
-}
 
 ui::MessageBoxRequest Box(const char* textId, bool timed = false) {
     ui::MessageBoxRequest request;
@@ -145,18 +125,40 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
             connect(screen, &QScreen::logicalDotsPerInchChanged, this, relayout);
         });
     }
-    if (options_.showTray && QSystemTrayIcon::isSystemTrayAvailable()) {
-        trayIcon_ = std::make_unique<QSystemTrayIcon>(TrayIcon());
-        trayIcon_->setToolTip(QString::fromUtf8(kTrayToolTip));
-        connect(trayIcon_.get(), &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger) ShowFromTray();
-                });
-        trayIcon_->show();
+    window_.SetTitle(kMainCaption);
+    StartLanguage();
+    ShowCaptionButtons();
+    tray_ = std::make_unique<TrayMenu>(
+        window_, options_.tray, kTrayToolTip,
+        TrayMenu::Handlers{[this] { ShowFromTray(); }, [this](const ui::MenuItem& item) { OnMenuCommand(item); }});
+    noTrayTimer_.setSingleShot(true);
+    connect(&noTrayTimer_, &QTimer::timeout, this, [this] { NoTrayNotice(); });
+    ui::SkinChangeSubject::Instance().Add(this);
+}
+
+void CMainWnd::Receive(const ui::SkinChangedParam& param) {
+    auto* root = window_.Find("root");
+    if (root == nullptr) return;
+    if (param.isColour) {
+        root->SetBkColour(param.colour);
+        root->SetBkImage("");
+    } else {
+        root->SetBkColour(0);
+        root->SetBkImage(param.image);
     }
 }
 
+void CMainWnd::OpenSkinFrame() {
+    auto* main = dynamic_cast<SkinWindow*>(&window_);
+    auto* owner = dynamic_cast<SkinWidget*>(window_.Find("skinbtn"));
+    if (main == nullptr || owner == nullptr) return;
+    skinFrame_.reset();
+    skinFrame_ = CSkinFrame::Open(*main, *owner);
+}
+
 CMainWnd::~CMainWnd() {
+    ui::SkinChangeSubject::Instance().Remove(this);
+    skinFrame_.reset();
     if (widget_) qApp->removeEventFilter(this);
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
@@ -171,6 +173,27 @@ void CMainWnd::StopQueues() {
 }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == widget_ && widget_ != nullptr) {
+        switch (event->type()) {
+            case QEvent::Close:
+                // The window manager's close (Alt+F4, the title bar) does what "closebtn" does.
+                event->ignore();
+                Destroy();
+                return true;
+            case QEvent::WindowStateChange:
+                ShowCaptionButtons();
+                break;
+            case QEvent::WindowActivate:
+            case QEvent::WindowDeactivate: {
+                char text[48];
+                std::snprintf(text, sizeof text, "%u%xd%xd", kActivateMessage,
+                              event->type() == QEvent::WindowActivate ? 1u : 0u, 0u);
+                platform::debugOut(text);
+                break;
+            }
+            default: break;
+        }
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
     if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space) return false;
     auto* target = qobject_cast<QWidget*>(watched);
@@ -232,6 +255,10 @@ void CMainWnd::Notify(const ui::Notification& n) {
             window_.Restore();
             return;
         }
+        if (ui::EqualsIgnoreCase(name, "skinbtn")) {
+            OpenSkinFrame();
+            return;
+        }
     }
     if (n.type == "selectchanged") SelectDeviceTab(name);
     if (hooks_.route) hooks_.route(n);
@@ -241,6 +268,7 @@ void CMainWnd::SelectDeviceTab(const std::string& name) { shell::SelectDeviceTab
 
 void CMainWnd::WindowInit() {
     ApplySavedBackground();
+    window_.CentreOnScreen();
     for (DeviceKind kind : device::kAllDeviceKinds) {
         if (hooks_.initDevicePages) hooks_.initDevicePages(kind);
     }
@@ -253,17 +281,46 @@ void CMainWnd::WindowInit() {
         if (auto* tab = window_.Find(TabName(kind))) tab->SetVisible(false);
     }
     platform::SleepMs(options_.windowInitPauseMs);
-    window_.Hide();
+    if (tray_->Available()) {
+        window_.Hide();
+    } else {
+        // Nothing could bring a hidden window back: it shows, and says so when no device comes.
+        window_.Show();
+        noTrayTimer_.start(options_.noTrayNoticeMs);
+    }
     StartWorkers();
 }
 
 void CMainWnd::ApplySavedBackground() {
-    const platform::IniFile mainIni(platform::DataFolderPath() + "/" + kMainIniName);
-    if (mainIni.ReadInt(kSkinImageSection, kSkinImageFlagsKey) != kSkinImageFromFile) return;
+    const auto image = profiles::ReadSkinImage();
+    if (!image) return;
     if (auto* root = window_.Find("root")) {
         root->SetBkColour(0);
-        root->SetBkImage(mainIni.ReadString(kSkinImageSection, kSkinImageKey));
+        root->SetBkImage(*image);
     }
+}
+
+void CMainWnd::NoTrayNotice() {
+    if (destroyed_ || AnyConnected()) return;
+    ShowNoDeviceBox(announceBoxOpen_);
+}
+
+void CMainWnd::HideToTray() {
+    if (tray_->Available()) window_.Hide();
+}
+
+void CMainWnd::ShowNoDeviceBox(bool& guard) {
+    HideToTray();
+    if (guard) return;
+    guard = true;
+    window_.ShowMessageBox(Box("message_text_1"));
+    guard = false;
+}
+
+void CMainWnd::ShowCaptionButtons() {
+    const bool maximised = widget_ != nullptr && widget_->isMaximized();
+    if (auto* max = window_.Find("maxbtn")) max->SetVisible(!maximised);
+    if (auto* restore = window_.Find("restorebtn")) restore->SetVisible(maximised);
 }
 
 void CMainWnd::StartWorkers() {
@@ -313,7 +370,7 @@ void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::i
         case WindowMessage::LastDeviceRemoved:
             if (auto* tab = window_.Find("ms_deng_Op_tab")) tab->SetFocus();
             window_.ShowMessageBox(Box("message_text_20", /*timed=*/true));
-            window_.Hide();
+            HideToTray();
             break;
         case WindowMessage::MouseDataChanged:
             RereadAndNotify(DeviceKind::Mouse, message);
@@ -416,11 +473,7 @@ void CMainWnd::BringForward() {
         window_.BringToFront();
         return;
     }
-    window_.Hide();
-    if (announceBoxOpen_) return;
-    announceBoxOpen_ = true;
-    window_.ShowMessageBox(Box("message_text_1"));
-    announceBoxOpen_ = false;
+    ShowNoDeviceBox(announceBoxOpen_);
 }
 
 void CMainWnd::ShowFromTray() {
@@ -433,17 +486,14 @@ void CMainWnd::ShowFromTray() {
         repaintTimer_.start(kTrayRepaintMs);
         return;
     }
-    window_.Hide();
-    if (trayBoxOpen_) return;
-    trayBoxOpen_ = true;
-    window_.ShowMessageBox(Box("message_text_1"));
-    trayBoxOpen_ = false;
+    ShowNoDeviceBox(trayBoxOpen_);
 }
 
 void CMainWnd::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
-    trayIcon_.reset();
+    tray_->Remove();
+    noTrayTimer_.stop();
     platform::debugOut(kShutdownDebugText);
     window_.Hide();
     flushTimer_.stop();
@@ -548,7 +598,7 @@ void CMainWnd::Announce() { PostMessage(WindowMessage::Announce); }
 void CMainWnd::LastDeviceRemoved() { PostMessage(WindowMessage::LastDeviceRemoved); }
 
 void CMainWnd::HideWindow() {
-    window_.Post([this] { window_.Hide(); });
+    window_.Post([this] { HideToTray(); });
 }
 
 // Once per run: the message names the udev rule; which node and why is in the log.

@@ -17,12 +17,14 @@
 #include "device/link_queue.h"
 #include "device/state_transfer.h"
 #include "shell/live_lighting.h"
+#include "shell/skin_frame.h"
+#include "shell/tray_menu.h"
 #include "shell/window_messages.h"
+#include "ui/skin_change.h"
 #include "ui/window.h"
 #include "workers/presence_watcher.h"
 #include "workers/worker_set.h"
 
-class QSystemTrayIcon;
 class QWidget;
 
 namespace corvane::shell {
@@ -65,13 +67,24 @@ struct MainWndOptions {
     LiveLightingTiming liveTiming;
     int windowInitPauseMs = kWindowInitPauseMs;
     int shutdownLimitMs = kShutdownLimitMs;
-    bool showTray = true;
+    TrayMode tray = TrayMode::System;
+    // Without a notification area: how long after start the window waits for a device before
+    // it says that none is connected.
+    int noTrayNoticeMs = kNoTrayNoticeMs;
+    // The language to start in, overriding the stored choice and the desktop's locale.
+    std::string language;
 };
+
+// The caption the desktop shows for the main window.
+inline constexpr const char* kMainCaption = "Corvane Driver";
 
 // The main window's behaviour: start-up at "windowinit", the messages and timers it handles,
 // the device presence it shows, and the orderly shutdown. It owns the three device links and
 // their images; the window itself (built from the skin) is given to it.
-class CMainWnd : public QObject, public ui::NotifySink, private workers::PresenceHost {
+class CMainWnd : public QObject,
+                 public ui::NotifySink,
+                 public ui::SkinChangeReceiver,
+                 private workers::PresenceHost {
 public:
     CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptions options = {});
     ~CMainWnd() override;
@@ -82,6 +95,10 @@ public:
 
     // ui::NotifySink
     void Notify(const ui::Notification& notification) override;
+    // ui::SkinChangeReceiver: the picker's choice becomes the background of "root".
+    void Receive(const ui::SkinChangedParam& param) override;
+    // The background picker while it is (or was last) open.
+    CSkinFrame* SkinFrame() const { return skinFrame_.get(); }
 
     // Queues a message for the UI thread (safe from any thread).
     void PostMessage(WindowMessage message, std::uint64_t wParam = 0, std::int64_t lParam = 0);
@@ -96,6 +113,11 @@ public:
 
     // The left click on the tray icon.
     void ShowFromTray();
+    // The right click on the tray icon, at the pointer's screen position.
+    void OpenTrayMenu(ui::Point cursor) { tray_->OpenMenu(cursor); }
+    TrayMenu& Tray() { return *tray_; }
+    // A choice of the tray menu (the menu's command message).
+    void OnMenuCommand(const ui::MenuItem& item);
 
     device::DeviceLink& Link(device::DeviceKind kind) { return *links_[device::KindIndex(kind)]; }
     const device::DeviceLink& Link(device::DeviceKind kind) const {
@@ -130,6 +152,15 @@ protected:
 private:
     void WindowInit();
     void ApplySavedBackground();
+    void StartLanguage();
+    void SwitchLanguage();
+    void ShowCaptionButtons();
+    // Hides the window where the tray can bring it back; without a tray it stays.
+    void HideToTray();
+    // "message_text_1" on one of the two paths, never twice at once.
+    void ShowNoDeviceBox(bool& guard);
+    void NoTrayNotice();
+    void OpenSkinFrame();
     void LookUpControls();
     void StartWorkers();
     void BringForward();
@@ -159,7 +190,8 @@ private:
     // Members in the order the window owns them; destroyed in reverse.
     std::unique_ptr<workers::WorkerSet> workers_;
     std::array<ui::Control*, 5> captionButtons_{};
-    std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    std::unique_ptr<TrayMenu> tray_;
+    std::unique_ptr<CSkinFrame> skinFrame_;
     std::array<std::unique_ptr<device::DeviceLink>, 3> links_;
     std::array<device::DeviceState, 3> states_;
     std::array<std::atomic<bool>, 3> lightingPending_{};
@@ -176,6 +208,7 @@ private:
     QTimer progressTimer_;
     QTimer flushTimer_;
     QTimer repaintTimer_;
+    QTimer noTrayTimer_;
     std::array<bool, 3> arrived_{};  // UI thread only
     // What the same-mode controls were last told (-1: nothing yet), by kind; watcher threads.
     std::array<std::atomic<int>, 3> sameModeShown_{-1, -1, -1};

@@ -115,6 +115,7 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
     cursorScripts_.RegisterRoutes(router_);
     profileLists_.RegisterRoutes(router_);
     links_.RegisterRoutes(router_);
+    mouse_.ShowPointerSupport();
 
     PageHooks hooks;
     hooks.initDevicePages = [this](DeviceKind kind) {
@@ -161,6 +162,13 @@ void PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
             }
             RefreshPages(kind);
         });
+}
+
+bool PagesWiring::Confirmed(const char* textId) {
+    ui::MessageBoxRequest request;
+    request.textId = textId;
+    request.buttons = ui::MessageButtons::ConfirmCancel;
+    return main_.Window().ShowMessageBox(request) == ui::kMessageConfirmed;
 }
 
 void PagesWiring::ResetMousePad() {
@@ -221,9 +229,6 @@ void PagesWiring::Route(const Note& n) {
         }
         return;
     }
-    if (n.type == kClick && ui::EqualsIgnoreCase(name, "skinbtn")) {
-        // The skin picker comes with its own window; the click goes on to the table below.
-    }
     router_.Route(n);
 }
 
@@ -259,8 +264,13 @@ void PagesWiring::BuildRoutes() {
     r.AddExact(kClick, "kb_key_butt_prosave", [this](const Note&) { upload_.Upload(DeviceKind::Keyboard); });
     r.AddExact(kClick, "ms_gunlun_speed_up_btn", [this](const Note&) { mouse_.StepWheelSpeed(true); });
     r.AddExact(kClick, "ms_gunlun_speed_down_btn", [this](const Note&) { mouse_.StepWheelSpeed(false); });
-    r.AddExact(kClick, "ms_one_profile_default", [this](const Note&) { mouse_.RestoreWindowsPointerDefaults(); });
-    r.AddExact(kClick, "mp_one_profile_default", [this](const Note&) { ResetMousePad(); });
+    // Both resets throw away what the device holds: they ask first.
+    r.AddExact(kClick, "ms_one_profile_default", [this](const Note&) {
+        if (Confirmed("message_confirm_mouse_restore")) mouse_.RestoreWindowsPointerDefaults();
+    });
+    r.AddExact(kClick, "mp_one_profile_default", [this](const Note&) {
+        if (Confirmed("message_confirm_pad_reset")) ResetMousePad();
+    });
     r.AddExact(kClick, "ms_Deng_FXL_btn", [this](const Note&) {
         lighting_.SetDirection(DeviceKind::Mouse, DirectionControl::MouseLeftButton);
     });

@@ -54,6 +54,8 @@ public:
 private:
     void BuildRoutes();
     void AfterDeviceMessage(WindowMessage message);
+    // A yes/no question; true when the user confirmed.
+    bool Confirmed(const char* textId);
     void ResetMousePad();
 
     CMainWnd& main_;

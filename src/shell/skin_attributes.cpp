@@ -122,11 +122,28 @@ std::optional<std::pair<int, int>> ParsePair(std::string_view text) {
     return std::pair{*a, *b};
 }
 
+namespace {
+
+// "file='a.png' corner='1,1,1,1'": a word, '=', and a quoted value first.
+bool IsImageDescription(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i]))) ++i;
+    if (i == 0) return false;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i >= text.size() || text[i] != '=') return false;
+    ++i;
+    while (i < text.size() && text[i] == ' ') ++i;
+    return i < text.size() && (text[i] == '\'' || text[i] == '"');
+}
+
+}  // namespace
+
 std::optional<ImageSpec> ParseImageSpec(std::string_view text) {
     text = TrimView(text);
     ImageSpec parsed;
     if (text.empty()) return parsed;
-    if (text.find('=') == std::string_view::npos) {
+    if (!IsImageDescription(text)) {
+        // A plain path, which may hold spaces, '=' and quotes of its own.
         parsed.file = std::string(text);
         return parsed;
     }

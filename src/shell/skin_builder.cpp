@@ -33,7 +33,7 @@ std::map<std::string, ControlFactory>& Factories() {
         f["circleprogress"] = [](SkinContext& c) {
             return std::make_unique<RangeWidget>(ui::ControlKind::CircleProgress, c);
         };
-        f["wnd"] = [](SkinContext& c) { return std::make_unique<SkinWidget>(ui::ControlKind::Wnd, c); };
+        f["wnd"] = [](SkinContext& c) { return std::make_unique<WndWidget>(c); };
         f["chartview"] = [](SkinContext& c) { return std::make_unique<ChartWidget>(c); };
         return f;
     }();
@@ -185,6 +185,7 @@ std::unique_ptr<SkinWidget> SkinBuilder::Create(const std::string& tag) {
         case K::List: return std::make_unique<ListWidget>(context_);
         case K::Combo: return std::make_unique<ComboWidget>(context_);
         case K::ChartView: return std::make_unique<ChartWidget>(context_);
+        case K::Wnd: return std::make_unique<WndWidget>(context_);
         case K::ListLabelElement:
         case K::ListTextElement:
         case K::ListContainerElement: return std::make_unique<RowWidget>(*kind, context_);

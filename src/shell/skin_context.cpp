@@ -152,7 +152,8 @@ QFont SkinContext::Font(int id) const {
     if (!family.empty()) families << ToQString(family);
     families << "Noto Sans" << "DejaVu Sans" << "Noto Sans CJK SC" << "WenQuanYi Micro Hei";
     font.setFamilies(families);
-    font.setPixelSize(std::max(1, Px(fontSpec.pixelSize)));
+    // Rounded down: at fractional scales text grows no faster than the boxes it sits in.
+    font.setPixelSize(std::max(1, static_cast<int>(fontSpec.pixelSize * zoom_)));
     font.setBold(fontSpec.bold);
     font.setItalic(fontSpec.italic);
     font.setUnderline(fontSpec.underline);

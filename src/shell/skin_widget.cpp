@@ -2,6 +2,8 @@
 
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -39,6 +41,11 @@ SkinWidget::SkinWidget(ui::ControlKind kind, SkinContext& context)
     if (kind == ui::ControlKind::Text) wordWrap_ = true;
     if (kind == ui::ControlKind::Text) valign_ = VAlign::Top;
     if (kind == ui::ControlKind::ScrollContainer) hints_.vscroll = true;
+    // Buttons, options and combos are reached with Tab (a click does not move the focus).
+    using K = ui::ControlKind;
+    if (kind == K::Button || kind == K::Option || kind == K::CheckBox || kind == K::Combo) {
+        setFocusPolicy(Qt::TabFocus);
+    }
 }
 
 SkinWidget::~SkinWidget() {
@@ -527,6 +534,37 @@ void SkinWidget::paintEvent(QPaintEvent*) {
                                  ColourAttr("disabledtextcolor");
     if (!isEnabled() && !ownDisabledLook) painter.setOpacity(look::kDisabledOpacity);
     Paint(painter);
+    if (keyboardFocus_ && hasFocus()) {
+        // Where the keyboard is: a ring in the accent colour inside the control's edge.
+        painter.setOpacity(1.0);
+        const qreal width = std::max(1, context_.Px(look::kFocusRing));
+        painter.setPen(QPen(ToQColor(look::kAccentHover), width));
+        painter.setBrush(Qt::NoBrush);
+        const qreal radius = context_.Px(std::max(borderRound_.left, borderRound_.top)) / 2.0;
+        painter.drawRoundedRect(QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2), radius, radius);
+    }
+}
+
+void SkinWidget::focusInEvent(QFocusEvent* event) {
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void SkinWidget::focusOutEvent(QFocusEvent* event) {
+    keyboardFocus_ = false;
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void SkinWidget::keyPressEvent(QKeyEvent* event) {
+    // Enter presses a focused button as a click would (the space bar is kept from doing so).
+    if (IsClickable() && isEnabled() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        OnClicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SkinWidget::Paint(QPainter& painter) {
@@ -546,6 +584,9 @@ void SkinWidget::PaintBackground(QPainter& painter, const QRect& rect) {
     if (!colour && IsSelectedState() && hot_) colour = ColourAttr("selectedhotbkcolor");
     if (!colour && IsSelectedState()) colour = ColourAttr("selectedbkcolor");
     if (!colour && hot_) colour = ColourAttr("hotbkcolor");
+    // A fully transparent state colour keeps the normal one (a colour swatch stays its colour
+    // under the pointer).
+    if (colour && (*colour >> 24) == 0) colour.reset();
     std::optional<ui::Colour> colour2;
     if (!colour) {
         colour = ColourAttr("bkcolor");
@@ -627,6 +668,12 @@ QColor SkinWidget::CurrentTextColour() const {
     if (!colour && hot_) colour = ColourAttr("hottextcolor");
     if (!colour) colour = ColourAttr("textcolor");
     return ToQColor(colour ? *colour : look::kText);
+}
+
+std::vector<std::string> SkinWidget::ShownTexts() const {
+    std::string text = DisplayedText();
+    if (text.empty()) return {};
+    return {std::move(text)};
 }
 
 QRect SkinWidget::TextRect(const QRect& rect) const { return Shrink(rect, textPadding_, context_); }

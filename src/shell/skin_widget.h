@@ -111,6 +111,13 @@ public:
     // Positions the children inside the control and lays them out in turn.
     virtual void LayoutContent();
 
+    // Where the control's text is drawn, in which font, and the texts it can come to show
+    // (its own; a combo's are its items). For checks that every text fits.
+    virtual QRect TextArea() const { return TextRect(rect()); }
+    QFont TextFont() const { return ControlFont(); }
+    bool WrapsText() const { return wordWrap_; }
+    virtual std::vector<std::string> ShownTexts() const;
+
 protected:
     // The attribute handler of each kind; false when the name is not one of its attributes.
     virtual bool ApplyAttribute(const std::string& name, std::string_view value);
@@ -166,6 +173,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     int fontId_ = -1;
 
@@ -196,6 +206,7 @@ private:
     std::uint8_t overlayAlpha_ = 0;
     bool hot_ = false;
     bool pressed_ = false;
+    bool keyboardFocus_ = false;  // focus came with Tab: the focus ring shows
     int scrollY_ = 0;
     int contentHeight_ = 0;
     LayoutHints hints_;
@@ -222,6 +233,9 @@ inline constexpr ui::Colour kAccentHover = 0xFF19B3E6u;
 inline constexpr double kDisabledOpacity = 0.4;
 inline constexpr int kScrollBarWidth = 6;
 inline constexpr int kDefaultItemHeight = 25;
+// Text of rows and of a combo's current item starts this far in.
+inline constexpr int kRowTextIndent = 8;
+inline constexpr int kFocusRing = 2;
 }  // namespace look
 
 }  // namespace corvane::shell

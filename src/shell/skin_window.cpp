@@ -4,9 +4,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include <cmath>
 
 #include "platform/debug_out.h"
+#include "shell/skin_menu.h"
 #include "ui/file_filter.h"
 
 namespace corvane::shell {
@@ -54,6 +57,32 @@ private:
     QEventLoop& loop_;
     int result_ = ui::kMessageDismissed;
 };
+
+// A box closed by the window manager or with Escape is dismissed, like its close button.
+class MessageBoxCloseFilter : public QObject {
+public:
+    explicit MessageBoxCloseFilter(MessageBoxSink& sink) : sink_(sink) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            sink_.Finish(ui::kMessageDismissed);
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            sink_.Finish(ui::kMessageDismissed);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    MessageBoxSink& sink_;
+};
+
+// The available area of the screen the widget is on (or the primary one).
+QRect AvailableArea(const QWidget& widget) {
+    QScreen* screen = widget.screen();
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
 
 }  // namespace
 
@@ -171,6 +200,14 @@ std::string SkinWindow::LanguageText(std::string_view textId) const {
 
 void SkinWindow::SetTextQuery(ui::TextQuery query) { context_->SetTextQuery(std::move(query)); }
 
+void SkinWindow::SetTitle(std::string_view title) { setWindowTitle(ToQString(title)); }
+
+void SkinWindow::CentreOnScreen() {
+    const QRect area = AvailableArea(*this);
+    if (area.isEmpty()) return;
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
 void SkinWindow::Show() { show(); }
 void SkinWindow::Hide() { hide(); }
 bool SkinWindow::IsShown() const { return isVisible(); }
@@ -257,9 +294,13 @@ int SkinWindow::ShowMessageBox(const ui::MessageBoxRequest& request) {
     }
     QEventLoop loop;
     MessageBoxSink sink(loop);
+    MessageBoxCloseFilter closeFilter(sink);
     box->SetNotifySink(&sink);
+    box->installEventFilter(&closeFilter);
     box->setWindowModality(Qt::ApplicationModal);
-    const QPoint centre = isVisible() ? geometry().center() : QPoint(box->width() / 2, box->height() / 2);
+    box->setWindowTitle(windowTitle());
+    // Over the window while it shows, otherwise in the middle of the screen.
+    const QPoint centre = isVisible() && !isMinimized() ? frameGeometry().center() : AvailableArea(*this).center();
     box->move(centre - QPoint(box->width() / 2, box->height() / 2));
     QTimer timer;
     if (request.timed) {
@@ -268,9 +309,23 @@ int SkinWindow::ShowMessageBox(const ui::MessageBoxRequest& request) {
         timer.start(kTimedMessageMs);
     }
     box->show();
+    box->activateWindow();
+    box->setFocus(Qt::ActiveWindowFocusReason);
     loop.exec();
+    box->removeEventFilter(&closeFilter);
     box->SetNotifySink(nullptr);
     return sink.Result();
+}
+
+std::unique_ptr<ui::Menu> SkinWindow::OpenMenu(std::string_view file, ui::Point at, ui::MenuHandler onChoice) {
+    std::string error;
+    auto menu = SkinMenu::Load(*context_, *this, file, std::move(onChoice), &error);
+    if (!menu) {
+        platform::debugOut("menu unavailable: " + error);
+        return nullptr;
+    }
+    menu->Popup(at);
+    return menu;
 }
 
 void SkinWindow::SetFileDialogResponder(ui::FileDialogResponder responder) {

@@ -45,6 +45,8 @@ public:
     std::string Language() const override;
     std::string LanguageText(std::string_view textId) const override;
     void SetTextQuery(ui::TextQuery query) override;
+    void SetTitle(std::string_view title) override;
+    void CentreOnScreen() override;
     void Show() override;
     void Hide() override;
     bool IsShown() const override;
@@ -60,6 +62,7 @@ public:
     void RejectCalls() override;
     int ShowMessageBox(const ui::MessageBoxRequest& request) override;
     void SetMessageBoxResponder(ui::MessageBoxResponder responder) override;
+    std::unique_ptr<ui::Menu> OpenMenu(std::string_view file, ui::Point at, ui::MenuHandler onChoice) override;
     std::optional<std::string> ShowFileDialog(const ui::FileDialogRequest& request) override;
     void SetFileDialogResponder(ui::FileDialogResponder responder) override;
 

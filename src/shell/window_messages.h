@@ -41,5 +41,6 @@ inline constexpr int kShutdownLimitMs = 10000;
 inline constexpr int kWindowInitPauseMs = 100;
 inline constexpr int kTopmostPauseMs = 10;
 inline constexpr int kTrayRepaintMs = 10;
+inline constexpr int kNoTrayNoticeMs = 1500;
 
 }  // namespace corvane::shell

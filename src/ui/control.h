@@ -206,14 +206,17 @@ public:
     virtual void SetMaxChars(int count) = 0;
 };
 
-// Chart area: draws the points given by code over its grid.
+// Chart: items (a text and a value each) drawn as a pie (the default) or as bars; without
+// items only the control's background shows.
 class Chart : public virtual Control {
 public:
-    struct Point {
-        double x = 0;
-        double y = 0;
+    struct Item {
+        std::string text;
+        double value = 0;
     };
-    virtual void SetPoints(std::vector<Point> points) = 0;
+    virtual void AddItem(std::string_view text, double value) = 0;
+    virtual void RemoveAllItems() = 0;
+    virtual int ItemCount() const = 0;
 };
 
 }  // namespace corvane::ui

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,35 @@ struct FileDialogRequest {
 };
 using FileDialogResponder = std::function<std::optional<std::string>(const FileDialogRequest&)>;
 
+// A screen position in device-independent pixels.
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+// One item of a pop-up menu, as a choice hands it over.
+struct MenuItem {
+    std::string name;
+    std::string text;  // as shown, in the language of the moment
+    std::string userData;
+};
+using MenuHandler = std::function<void(const MenuItem&)>;
+
+// A pop-up menu built from a skin menu file (<Menu> with <MenuElement name text userdata
+// visible> items). It closes on a choice or a click elsewhere; destroying it closes it.
+class Menu {
+public:
+    virtual ~Menu() = default;
+    virtual void AppendItem(std::string_view name, std::string_view text) = 0;
+    // Fits the menu to its items.
+    virtual void ResizeToItems() = 0;
+    // The items shown, in order.
+    virtual std::vector<MenuItem> Items() const = 0;
+    virtual bool IsOpen() const = 0;
+    // Chooses a shown item as a click would; false when none has the name (ignoring case).
+    virtual bool Choose(std::string_view name) = 0;
+};
+
 // Falls back to this for ids the language file lacks: (language id, text id) -> text.
 using TextQuery = std::function<std::optional<std::string>(std::string_view, std::string_view)>;
 
@@ -96,6 +126,10 @@ public:
     virtual std::string LanguageText(std::string_view textId) const = 0;
     virtual void SetTextQuery(TextQuery query) = 0;
 
+    // The window's caption as the desktop shows it (task bar, window switcher).
+    virtual void SetTitle(std::string_view title) = 0;
+    // Centres the window on the available area of its screen.
+    virtual void CentreOnScreen() = 0;
     virtual void Show() = 0;
     virtual void Hide() = 0;
     virtual bool IsShown() const = 0;
@@ -121,6 +155,10 @@ public:
     // Modal message box; returns kMessageConfirmed or kMessageDismissed.
     virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
     virtual void SetMessageBoxResponder(MessageBoxResponder responder) = 0;
+    // Opens a pop-up menu from a skin menu file at a screen position. A choice reaches onChoice
+    // from the event loop once the menu has closed. nullptr when the file does not load.
+    virtual std::unique_ptr<Menu> OpenMenu(std::string_view file, Point at, MenuHandler onChoice) = 0;
+
     // File dialog; none when the user cancels.
     virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) = 0;
     virtual void SetFileDialogResponder(FileDialogResponder responder) = 0;

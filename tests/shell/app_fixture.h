@@ -60,12 +60,12 @@ private:
     std::filesystem::path path_;
 };
 
-// Short presence pauses, no "windowinit" pause, no tray icon.
+// Short presence pauses, no "windowinit" pause, no tray icon (but behaving as if there were one).
 inline shell::MainWndOptions QuickMainWndOptions() {
     shell::MainWndOptions options;
     options.presenceTiming = {1, 5, 10, 1, 1};
     options.windowInitPauseMs = 0;
-    options.showTray = false;
+    options.tray = shell::TrayMode::Hidden;
     return options;
 }
 

@@ -6,6 +6,7 @@
 #include "qt_fixture.h"
 #include "shell/skin_attributes.h"
 #include "shell/skin_builder.h"
+#include "shell/skin_controls.h"
 
 namespace corvane::testing {
 namespace {
@@ -43,6 +44,10 @@ TEST(SkinAttributes, ParsesValueForms) {
     EXPECT_EQ(image->dest, (Quad{1, 2, 30, 40}));
     EXPECT_EQ(image->fade, 128);
     EXPECT_EQ(shell::ParseImageSpec("ms/key_left_down.png")->file, "ms/key_left_down.png");
+    // A plain path keeps spaces, '=' and quotes of its own.
+    for (const char* path : {"/home/a b/pic=1.png", "/tmp/it's \"x\".png", "my pic='x'.png", "a=b.png"}) {
+        EXPECT_EQ(shell::ParseImageSpec(path)->file, path);
+    }
     EXPECT_FALSE(shell::ParseImageSpec("file='a.png' fade='300'"));
     EXPECT_FALSE(shell::ParseImageSpec("corner='1,1,1,1'"));
 }
@@ -165,7 +170,8 @@ TEST_F(BuilderTest, CustomClassesAndRegisteredFactories) {
     EXPECT_EQ(w.FindSlider("setting_progress")->Value(), 50);
     EXPECT_EQ(w.Find("host")->Kind(), ControlKind::Wnd);
     ASSERT_NE(w.FindChart("chart"), nullptr);
-    w.FindChart("chart")->SetPoints({{0, 0}, {1, 2}});
+    w.FindChart("chart")->AddItem("a", 2);
+    EXPECT_EQ(w.FindChart("chart")->ItemCount(), 1);
     EXPECT_EQ(w.Find("g")->Kind(), ControlKind::Wnd);
     EXPECT_EQ(dynamic_cast<shell::SkinWidget*>(w.Find("g"))->ClassName(), "gaugething");
 }
@@ -175,14 +181,80 @@ TEST_F(BuilderTest, RingFillsClockwiseFromTheBottom) {
         min="0" max="100" value="50" bkcolor="#FF0000FF" forecolor="#FFFF0000" thickness="10"/></Container>)");
     ui::Slider* ring = w.FindSlider("ring");
     auto pixel = [&](int x, int y) { return W(ring)->grab().toImage().pixelColor(x, y); };
-    // 50 of 0..100: the half from the bottom through the left to the top.
-    EXPECT_EQ(pixel(4, 50), QColor(255, 0, 0));
-    EXPECT_EQ(pixel(95, 50), QColor(0, 0, 255));
-    EXPECT_EQ(pixel(50, 50), QColor(255, 255, 255));  // the centre disc leaves a ring
-    ring->SetValue(0);
-    EXPECT_EQ(pixel(4, 50), QColor(0, 0, 255));
-    ring->SetMax(0);  // an empty span draws no value
-    EXPECT_EQ(pixel(4, 50), QColor(0, 0, 255));
+    const QColor fore(255, 0, 0), back(0, 0, 255);
+    struct Case {
+        int min, max, value;
+        QColor left, right, bottomRight;  // points in the ring at 9, just before 3, and half past 4 o'clock
+    };
+    const Case cases[] = {
+        {0, 100, 50, fore, back, back},    // the half from the bottom through the left to the top
+        {0, 100, 0, back, back, back},     // only the background inside the white centre
+        {0, 100, 100, fore, fore, fore},
+        {50, 100, 75, fore, fore, fore},   // 75 of a span of 50: the minimum is not taken off
+        {-100, 100, -50, back, back, fore},  // a negative sweep runs the other way
+        {0, 0, 0, back, back, back},       // an empty span draws no value
+    };
+    for (const Case& c : cases) {
+        ring->SetMin(c.min);
+        ring->SetMax(c.max);
+        ring->SetValue(c.value);
+        EXPECT_EQ(pixel(4, 50), c.left) << c.min << ".." << c.max << " " << c.value;
+        EXPECT_EQ(pixel(95, 44), c.right) << c.min << ".." << c.max << " " << c.value;
+        EXPECT_EQ(pixel(82, 82), c.bottomRight) << c.min << ".." << c.max << " " << c.value;
+        EXPECT_EQ(pixel(50, 50), QColor(255, 255, 255));  // the centre disc leaves a 10 px ring
+        EXPECT_EQ(pixel(12, 50), QColor(255, 255, 255));
+    }
+}
+
+TEST_F(BuilderTest, ChartDrawsItsBackgroundUntilItHasItems) {
+    auto& w = Build(R"(<Container><ChartView name="pie" float="true" pos="0,0,100,100" bkcolor="#FF000000"
+        showtext="false"/><ChartView name="bars" view="histpgram" float="true" pos="0,100,100,200"
+        bkcolor="#FF000000" showtext="false"/></Container>)");
+    auto image = [&](const char* name) { return W(w.Find(name))->grab().toImage(); };
+    for (const char* name : {"pie", "bars"}) {
+        const QImage empty = image(name);
+        for (int y = 0; y < empty.height(); y += 7) {
+            for (int x = 0; x < empty.width(); x += 7) ASSERT_EQ(empty.pixelColor(x, y), QColor(0, 0, 0)) << name;
+        }
+    }
+    EXPECT_EQ(dynamic_cast<shell::ChartWidget*>(w.Find("pie"))->CurrentView(), shell::ChartWidget::View::Pie);
+    EXPECT_EQ(dynamic_cast<shell::ChartWidget*>(w.Find("bars"))->CurrentView(), shell::ChartWidget::View::Bars);
+    for (const char* name : {"pie", "bars"}) {
+        w.FindChart(name)->AddItem("a", 3);
+        w.FindChart(name)->AddItem("b", 1);
+    }
+    // The first item takes three quarters clockwise from the top, the second the rest.
+    const QImage pie = image("pie");
+    EXPECT_EQ(pie.pixelColor(75, 50), pie.pixelColor(50, 75));
+    EXPECT_NE(pie.pixelColor(25, 30), pie.pixelColor(75, 50));
+    // Bars stand on the bottom, the higher value to its full height.
+    const QImage bars = image("bars");
+    EXPECT_NE(bars.pixelColor(25, 20), QColor(0, 0, 0));
+    EXPECT_EQ(bars.pixelColor(75, 20), QColor(0, 0, 0));
+    EXPECT_NE(bars.pixelColor(75, 90), QColor(0, 0, 0));
+    w.FindChart("pie")->RemoveAllItems();
+    EXPECT_EQ(image("pie").pixelColor(50, 50), QColor(0, 0, 0));
+}
+
+TEST_F(BuilderTest, WndKeepsItsWidgetOnItsRectangleAndVisibility) {
+    auto& w = Build(R"(<VerticalLayout><Control height="30"/><Wnd name="host" height="40"/></VerticalLayout>)");
+    w.resize(200, 100);
+    w.NeedUpdate();
+    auto* host = dynamic_cast<shell::WndWidget*>(w.Find("host"));
+    ASSERT_NE(host, nullptr);
+    QWidget child(&w);
+    host->Attach(&child);
+    EXPECT_EQ(child.geometry(), QRect(host->mapTo(&w, QPoint(0, 0)), host->size()));
+    EXPECT_EQ(child.geometry().top(), 30);
+    w.show();
+    EXPECT_TRUE(child.isVisible());
+    host->SetVisible(false);
+    EXPECT_FALSE(child.isVisible());
+    host->SetVisible(true);
+    w.resize(300, 100);
+    EXPECT_TRUE(child.isVisible());
+    EXPECT_EQ(child.width(), 300);
+    w.hide();
 }
 
 TEST_F(BuilderTest, TextFromContentAndIdsUsed) {

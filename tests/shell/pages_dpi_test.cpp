@@ -82,7 +82,11 @@ TEST_F(PagesTest, PointerAndWheelValuesGoToTheProfilesOnly) {
     EXPECT_EQ(Dev(DeviceKind::Mouse).RequestCount(device::Command::WriteParamRecord), 0u);
     EXPECT_TRUE(pointerCalls_.empty());
 
-    // The desktop's defaults and a device reset; the stored values stay.
+    // The desktop's defaults and a device reset, once confirmed; the stored values stay.
+    Click("ms_one_profile_default");
+    EXPECT_EQ(Boxes("message_confirm_mouse_restore"), 1);
+    EXPECT_TRUE(pointerCalls_.empty());
+    boxAnswer_ = ui::kMessageConfirmed;
     Click("ms_one_profile_default");
     Flush();
     EXPECT_EQ(pointerCalls_, (std::vector<std::string>{"speed 10", "wheel 3", "announce"}));

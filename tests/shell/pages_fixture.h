@@ -59,6 +59,9 @@ struct RecordingPointer : platform::PointerSettings {
         return true;
     }
     void AnnounceChange() override { calls->push_back("announce"); }
+    bool CanSetPointerSpeed() const override { return true; }
+    bool CanSetWheelLines() const override { return true; }
+    std::string_view Name() const override { return "recording"; }
 };
 
 class PagesTest : public ::testing::Test {
@@ -92,7 +95,7 @@ protected:
         ASSERT_TRUE(window_) << error;
         window_->SetMessageBoxResponder([this](const ui::MessageBoxRequest& r) {
             boxes_.push_back(r.textId);
-            return ui::kMessageDismissed;
+            return boxAnswer_;
         });
         main_ = std::make_unique<CMainWnd>(*window_, *bus_, options_);
         pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_),
@@ -205,6 +208,7 @@ protected:
     std::unique_ptr<CMainWnd> main_;
     std::unique_ptr<PagesWiring> pages_;
     std::vector<std::string> boxes_;
+    int boxAnswer_ = ui::kMessageDismissed;  // what every message box answers
     std::vector<std::string> pointerCalls_;
     // Which program is in front, for the application links; none: "unknown" (never the desktop
     // the tests run on).

@@ -110,6 +110,11 @@ TEST_F(PagesTest, PadResetReadsThePadAgainAfterItComesBack) {
     Start({DeviceKind::MousePad});
     Slide("mp_deng_light_slider", 1);
     Flush();
+    // The reset asks first; saying no leaves the pad alone.
+    Click("mp_one_profile_default");
+    EXPECT_EQ(Boxes("message_confirm_pad_reset"), 1);
+    EXPECT_EQ(Dev(DeviceKind::MousePad).RequestCount(device::Command::ResetDevice), 0u);
+    boxAnswer_ = ui::kMessageConfirmed;
     Click("mp_one_profile_default");
     Flush();
     EXPECT_EQ(Dev(DeviceKind::MousePad).RequestCount(device::Command::ResetDevice), 1u);

@@ -10,6 +10,11 @@ namespace {
 using profiles::ProfileFamily;
 
 constexpr int kColourButtonCount = static_cast<int>(kPaletteSize);
+constexpr std::uint8_t kSlotButtonCount = 5;
+constexpr ui::Colour kActiveSlotColour = 0xFF0199CBu;
+constexpr ui::Colour kSlotColour = 0xFF222632u;
+constexpr ui::Colour kActiveSlotText = 0xFFFFFFFFu;
+constexpr ui::Colour kSlotText = 0xFFE6E9EFu;
 constexpr const char* kEditSuffixes[] = {"Deng_edit_R", "Deng_edit_G", "Deng_edit_B"};
 constexpr const char* kCustomLayouts[] = {"kb_deng_custom_tool_layout", "kb_deng_custom_select_layout",
                                           "kb_deng_custom_color_layout"};
@@ -258,6 +263,14 @@ void LightingPage::Refresh(DeviceKind kind) {
     }
     if (kind == DeviceKind::Mouse) {
         if (auto* pages = w.FindTab("ms_deng_mode_switch")) pages->SelectPage(1);
+        // The mouse's on-device slot buttons: the one in use stands out.
+        for (std::uint8_t slot = 0; slot < kSlotButtonCount; ++slot) {
+            if (auto* button = w.Find("ms_profile_" + std::to_string(slot))) {
+                const bool active = slot == ActiveSlot(record);
+                button->SetBkColour(active ? kActiveSlotColour : kSlotColour);
+                button->SetTextColour(active ? kActiveSlotText : kSlotText);
+            }
+        }
     }
     if (kind == DeviceKind::MousePad) {
         // The pad's on-device slot list shows the slot in use.

@@ -94,6 +94,10 @@ void MousePage::SetSensorHeight(int value) {
 void MousePage::SetDpiColour(Rgb colour, bool store) {
     ui::Window& w = model_.window;
     if (auto* b = w.Find("ms_DPI_colordp_btn")) b->SetBkColour(ToArgb(colour));
+    // The palette always shows the colour in force, whichever way it came.
+    if (auto* palette = w.FindPalette("Pallet"); palette && palette->SelectedColour() != ToArgb(colour)) {
+        palette->SetSelectedColour(ToArgb(colour));
+    }
     const std::uint8_t parts[] = {colour.red, colour.green, colour.blue};
     for (std::size_t i = 0; i < 3; ++i) {
         if (auto* edit = w.FindEdit(kDpiEdits[i])) {
@@ -147,6 +151,16 @@ void MousePage::RestoreWindowsPointerDefaults() {
     pointer_.SetWheelLines(kDefaultWheelLines);
     pointer_.AnnounceChange();
     model_.Queue(kMouse).Submit("reset", [](device::DeviceLink& link) { return link.ResetDevice(); });
+}
+
+void MousePage::ShowPointerSupport() {
+    auto* hint = model_.window.Find("ms_pointer_hint");
+    if (hint == nullptr) return;
+    const char* id = pointer_.CanSetPointerSpeed() && pointer_.CanSetWheelLines() ? "ms_pointer_hint_all"
+                     : pointer_.CanSetPointerSpeed()                              ? "ms_pointer_hint_speed"
+                                                                                  : "ms_pointer_hint_none";
+    hint->SetResourceText(true);
+    hint->SetText(id);
 }
 
 void MousePage::ShowPointerValues() {

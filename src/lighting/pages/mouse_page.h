@@ -31,6 +31,8 @@ public:
     void RestoreWindowsPointerDefaults();
     // The stored pointer values on their controls.
     void ShowPointerValues();
+    // What the restore button can do on this desktop, in the hint beside it.
+    void ShowPointerSupport();
 
 private:
     void ShowLevel(std::size_t level, std::uint8_t position, const MouseInfo& info);
