@@ -117,6 +117,8 @@ def window_head():
         E("Font", id="4", name="Noto Sans", size="11"),
         E("Font", id="5", name="Noto Sans", size="9"),
         E("Font", id="6", name="Noto Sans", size="13", bold="true"),
+        # Legends of the narrow keys.
+        E("Font", id="7", name="Noto Sans", size="8"),
     ]
     d = lambda cls, **a: E("Default", class_=cls, value=attr_list(**a))
     defaults = [
@@ -157,7 +159,7 @@ def window_head():
           bordersize="0", borderround="0,0", width="40", height="36"),
         s("caption_close", bkcolor="#00000000", hotbkcolor=DANGER, pushedbkcolor="#FFB8393D",
           bordersize="0", borderround="0,0", width="44", height="36"),
-        s("device_tab", width="114", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
+        s("device_tab", width="104", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=TEXT, selectedbkcolor=RAISED, hotbkcolor="#80222632",
           borderround="12,12", align="left", textpadding="32,0,4,0"),
         s("fn_tab", height="40", font="0", textcolor=TEXT2, hottextcolor=TEXT,
@@ -181,13 +183,13 @@ def window_head():
         s("keycap", font="4", textcolor=TEXT, bkcolor=KEYCAP,
           hotbkcolor=KEYCAP_HOT, pushedbkcolor="#FF0A5F80", bordercolor="#FF363C4E",
           bordersize="1", borderround="8,8", align="center", valign="vcenter"),
-        s("keycap_small", font="5", textcolor=TEXT, bkcolor=KEYCAP,
+        s("keycap_small", font="7", textcolor=TEXT, bkcolor=KEYCAP,
           hotbkcolor=KEYCAP_HOT, pushedbkcolor="#FF0A5F80", bordercolor="#FF363C4E",
           bordersize="1", borderround="8,8", align="center", valign="vcenter"),
         s("keyled", font="4", textcolor="#FFB8BFCC", bkcolor="#FF1B1E27", hotbkcolor="#FF232836",
           pushedbkcolor="#FF2C3140", bordercolor="#FF2E3444", bordersize="1", borderround="8,8",
           align="center", valign="vcenter"),
-        s("keyled_small", font="5", textcolor="#FFB8BFCC", bkcolor="#FF1B1E27",
+        s("keyled_small", font="7", textcolor="#FFB8BFCC", bkcolor="#FF1B1E27",
           hotbkcolor="#FF232836", pushedbkcolor="#FF2C3140", bordercolor="#FF2E3444",
           bordersize="1", borderround="8,8", align="center", valign="vcenter"),
         s("zone", bkcolor="#FF262B38", bordercolor="#FF343B4D", bordersize="1",
@@ -310,9 +312,9 @@ def same_mode_button(prefix):
                  visible="false")
 
 
-KB_MODES = [T("ui_kb_mode_0", "Rainbow wave", "彩虹波浪"), T("ui_kb_mode_1", "Wave", "波浪"),
+KB_MODES = [T("ui_kb_mode_0", "Rainbow", "彩虹波浪"), T("ui_kb_mode_1", "Wave", "波浪"),
             T("ui_kb_mode_2", "Breathing", "呼吸"), T("ui_kb_mode_3", "Static", "常亮"),
-            T("ui_kb_mode_4", "Spectrum cycle", "光谱循环"), T("ui_kb_mode_5", "Reactive", "触发"),
+            T("ui_kb_mode_4", "Spectrum", "光谱循环"), T("ui_kb_mode_5", "Reactive", "触发"),
             T("ui_kb_mode_6", "Ripple", "涟漪"), T("ui_kb_mode_7", "Flowing", "流光"),
             T("ui_kb_mode_8", "Per key", "逐键颜色"),
             T("ui_kb_mode_9", "Starlight", "星光")]
@@ -779,16 +781,16 @@ def mouse_cursor():
 # keyboard_macro.xml, Mouse_macro.xml
 
 MOUSE_STEPS = [
-    T("ui_step_left_down", "Left button press", "左键按下"),
-    T("ui_step_left_up", "Left button release", "左键松开"),
-    T("ui_step_right_down", "Right button press", "右键按下"),
-    T("ui_step_right_up", "Right button release", "右键松开"),
-    T("ui_step_middle_down", "Middle button press", "中键按下"),
-    T("ui_step_middle_up", "Middle button release", "中键松开"),
-    T("ui_step_forward_down", "Forward button press", "前进键按下"),
-    T("ui_step_forward_up", "Forward button release", "前进键松开"),
-    T("ui_step_back_down", "Back button press", "后退键按下"),
-    T("ui_step_back_up", "Back button release", "后退键松开"),
+    T("ui_step_left_down", "Left press", "左键按下"),
+    T("ui_step_left_up", "Left release", "左键松开"),
+    T("ui_step_right_down", "Right press", "右键按下"),
+    T("ui_step_right_up", "Right release", "右键松开"),
+    T("ui_step_middle_down", "Middle press", "中键按下"),
+    T("ui_step_middle_up", "Middle release", "中键松开"),
+    T("ui_step_forward_down", "Forward press", "前进键按下"),
+    T("ui_step_forward_up", "Forward release", "前进键松开"),
+    T("ui_step_back_down", "Back press", "后退键按下"),
+    T("ui_step_back_up", "Back release", "后退键松开"),
     "@mouse_move_to_left_text", "@mouse_move_to_right_text",
     "@mouse_move_to_up_text", "@mouse_move_to_down_text",
 ]
@@ -1040,7 +1042,7 @@ def profile_section(fam, rename_toggle=True):
 
 
 def profile_bar(dev, families, select_tab=None):
-    width = {1: 180, 2: 150, 3: 102}[len(families)]
+    width = {1: 180, 2: 150, 3: 114}[len(families)]
     groups = []
     for fam in families:
         groups += profile_combo(fam, width) + [gap(w="6")]
@@ -1052,7 +1054,7 @@ def profile_bar(dev, families, select_tab=None):
     spread = named("Button", "%s_profile_fun_spread_btn" % dev, "button", width="28", height="28",
                    tooltip=T("ui_prof_manage", "Manage profiles", "管理配置"),
                    foreimage=img("common/ic_more.png", dest="6,6,22,22"))
-    return row(gap(), combos, spread, height="40", inset="356,6,10,6", childpadding="4")
+    return row(gap(), combos, spread, height="40", inset="322,6,10,6", childpadding="4")
 
 
 def spread_panel(dev, families, device_rename=()):
@@ -1175,7 +1177,7 @@ def main_xml():
         device_tab("mp_tab", T("ui_dev_mp", "Mouse pad", "鼠标垫"), "dev_mp"),
         named("Option", "ani_tab", "option", group="device", style="device_tab", visible="false"),
         named("Option", "split_tab", "option", group="device", style="device_tab", visible="false"),
-        float="true", pos="8,5,350,35")
+        float="true", pos="8,5,320,35")
     dpi = lambda dpi_, text: named("Button", "dpi_btn", "button", unique=False, style="status_button",
                                    text=text, userdata=str(dpi_),
                                    tooltip=T("ui_scale_tip", "Window scale", "窗口缩放"))
