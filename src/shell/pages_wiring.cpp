@@ -9,6 +9,7 @@
 #include "device/state_transfer.h"
 #include "platform/debug_out.h"
 #include "shell/session_foreground.h"
+#include "shell/skin_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -254,7 +255,9 @@ void PagesWiring::BuildRoutes() {
                         "bullet_selected_next", "ms_bulletdate_import_btn", "ms_bulletdate_export_btn"},
                none);
     r.AddExact(kClick, "dpi_btn", [&w](const Note& n) {
-        w.SetDpi(std::atoi(n.sender->UserData().c_str()));
+        const int dpi = std::atoi(n.sender->UserData().c_str());
+        auto* skin = dynamic_cast<SkinWindow*>(&w);
+        w.SetDpi(skin != nullptr ? skin->DpiWithinScreen(dpi) : dpi);
     });
     r.AddExact(kClick, {"ms_key_butt_keysave", "ms_macro_btn_redio", "kb_macro_btn_redio"}, none);
     for (const char* device : {"ms_macro_", "kb_macro_"}) {

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/debug_out.h"
@@ -231,6 +232,15 @@ void SkinWindow::SetDpi(int dpi) {
     for (SkinWidget* w : widgets) w->RefreshStyle();
     ApplySettings();
     update();
+}
+
+int SkinWindow::DpiWithinScreen(int dpi) const {
+    const QRect area = AvailableArea(*this);
+    if (area.isEmpty() || settings_.width <= 0 || settings_.height <= 0) return dpi;
+    const double fit = std::min(static_cast<double>(area.width()) / settings_.width,
+                                static_cast<double>(area.height()) / settings_.height);
+    const int largest = std::max(kDefaultDpi, static_cast<int>(std::floor(fit * kDefaultDpi)));
+    return std::min(dpi, largest);
 }
 
 void SkinWindow::NeedUpdate() {

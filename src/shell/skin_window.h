@@ -77,6 +77,10 @@ public:
     void LoadAllImages();
     const std::set<std::string>& MissingImages() const { return context_->MissingImages(); }
 
+    // The scale closest to dpi at which the window still fits the available area of its screen
+    // (never below 100 %).
+    int DpiWithinScreen(int dpi) const;
+
     SkinContext& Context() { return *context_; }
     SkinWidget* Root() const { return root_.get(); }
     const WindowSettings& Settings() const { return settings_; }

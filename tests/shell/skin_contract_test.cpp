@@ -19,6 +19,7 @@
 
 #include "shell/skin_builder.h"
 #include "shell/skin_window.h"
+#include "skin_dir.h"
 #include "ui/control.h"
 
 namespace corvane::shell {
@@ -26,14 +27,7 @@ namespace {
 
 using ui::ControlKind;
 
-// The build copies skin/ beside the binaries and names that folder.
-std::filesystem::path SkinDir() {
-#ifdef CORVANE_SKIN_DIR
-    return CORVANE_SKIN_DIR;
-#else
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "skin";
-#endif
-}
+using testing::SkinDir;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

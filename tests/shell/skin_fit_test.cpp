@@ -17,19 +17,14 @@
 
 #include "shell/skin_controls.h"
 #include "shell/skin_window.h"
+#include "skin_dir.h"
 
 namespace corvane::shell {
 namespace {
 
 using ui::ControlKind;
 
-std::filesystem::path SkinDir() {
-#ifdef CORVANE_SKIN_DIR
-    return CORVANE_SKIN_DIR;
-#else
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "skin";
-#endif
-}
+using testing::SkinDir;
 
 bool ShowsText(ControlKind kind) {
     switch (kind) {

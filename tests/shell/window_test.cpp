@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 
@@ -18,6 +20,7 @@
 #include "platform/debug_out.h"
 #include "platform/desktop_locale.h"
 #include "profiles/skin_setting.h"
+#include "shell/skin_menu.h"
 
 namespace corvane::shell {
 namespace {
@@ -40,7 +43,18 @@ std::vector<SkinWindow*> OpenBoxes() {
     return boxes;
 }
 
-std::filesystem::path DataFolder(const testing::TempHome& home) { return home.Path() / "Documents" / "Gaming Keyboard"; }
+// With CORVANE_SHOT_DIR set, the tests leave pictures of what they opened there; the picture
+// of a pop-up shows it over the window it belongs to.
+void Shot(const char* name, QWidget& widget, QWidget* popup = nullptr) {
+    const char* dir = std::getenv("CORVANE_SHOT_DIR");
+    if (dir == nullptr || *dir == '\0') return;
+    QPixmap picture = widget.grab();
+    if (popup != nullptr) {
+        QPainter painter(&picture);
+        painter.drawPixmap(popup->geometry().topLeft() - widget.geometry().topLeft(), popup->grab());
+    }
+    picture.save(QString::fromStdString((std::filesystem::path(dir) / name).string()));
+}
 
 class WindowTest : public MainWndTest {
 protected:
@@ -72,6 +86,7 @@ TEST_F(WindowTest, TrayMenuOpensOnceWithExitAndItsCommandsDoWhatTheySay) {
     // The skin's hidden items stay hidden; "Exit" comes last.
     EXPECT_EQ(names, (std::vector<std::string>{"lan", "exit"}));
     EXPECT_EQ(menu->Items().back().text, "Exit");
+    if (auto* skinMenu = dynamic_cast<SkinMenu*>(menu)) Shot("tray-menu.png", *skinMenu->Widget());
 
     // Items without an action, and one the program does not know, which shows its own text.
     for (const char* name : {"qianting", "MENU_IMPORT", "Menu_Export"}) main_->OnMenuCommand({name, "x", ""});
@@ -140,6 +155,7 @@ TEST_F(WindowTest, PickerImageIsKeptAcrossARestartColourAndOwnFileAreNot) {
     const QPoint corner = skinbtn->mapToGlobal(QPoint(skinbtn->width(), skinbtn->height()));
     EXPECT_EQ(picker.topRight() + QPoint(1, 0), corner);
 
+    Shot("picker.png", *window_, &frame->Window());
     auto* root = window_->Find("root");
     Click(frame->Window(), "skin_image_btn", 2);
     const std::string chosen = root->BkImage();
@@ -215,6 +231,19 @@ TEST_F(WindowTest, CaptionCentringStateButtonsAndTheWindowManagersClose) {
     window_->close();
     EXPECT_TRUE(main_->Destroyed());
     EXPECT_TRUE(debug.Contains("退出测试"));
+}
+
+TEST_F(WindowTest, InWindowScaleStaysWithinTheScreen) {
+    Start({});
+    // The scale stops where the window still fits the screen's free area, never below 100 %.
+    const QRect area = window_->screen()->availableGeometry();
+    const double fit = std::min(area.width() / 800.0, area.height() / 572.0);
+    const int largest = std::max(96, static_cast<int>(fit * 96));
+    EXPECT_EQ(window_->DpiWithinScreen(192), std::min(192, largest));
+    EXPECT_EQ(window_->DpiWithinScreen(96), 96);
+    window_->SetDpi(window_->DpiWithinScreen(192));
+    EXPECT_TRUE(window_->width() <= area.width() || window_->width() == 800);
+    EXPECT_TRUE(window_->height() <= area.height() || window_->height() == 572);
 }
 
 TEST_F(WindowTest, SpaceBarDoesNotPressAFocusedButton) {
