@@ -215,14 +215,13 @@ def mouse():
     # Grooves of the three light bars; the zone controls light them.
     for bar, (y1, y2, xl, xr) in enumerate(L.MOUSE_BARS):
         step = (xr - xl) / 7.0
-        # The rear bar leaves its third column to the mark.
-        spans = [(0, 7)] if bar < 2 else [(0, 2), (3, 7)]
-        for c1, c2 in spans:
+        # One groove per bar; the rear bar's third column simply has no light.
+        for c1, c2 in [(0, 7)]:
             body += ('<rect x="%.1f" y="%d" width="%.1f" height="%d" rx="3" fill="#111319" '
                      'stroke="#2A2F3B"/>' % (xl + c1 * step - 1, y1 - 2, (c2 - c1) * step + 2, y2 - y1 + 4))
-    # The mark in the gap of the rear bar.
+    # The mark below the rear bar, clear of its lights.
     y1, y2, xl, xr = L.MOUSE_BARS[2]
-    cx, cy = xl + 2.5 * (xr - xl) / 7.0, (y1 + y2) / 2.0
+    cx, cy = mw / 2.0, y2 + 14
     body += ('<path d="M%.1f %.1f a5 5 0 1 0 0 6" fill="none" stroke="#5A6275" stroke-width="2" '
              'stroke-linecap="round" transform="translate(%.1f 0)"/>' % (cx + 3, cy - 3, 0))
     emit("ms/mouse.png", mw, mh, body, defs)

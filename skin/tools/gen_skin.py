@@ -159,7 +159,7 @@ def window_head():
           bordersize="0", borderround="0,0", width="40", height="36"),
         s("caption_close", bkcolor="#00000000", hotbkcolor=DANGER, pushedbkcolor="#FFB8393D",
           bordersize="0", borderround="0,0", width="44", height="36"),
-        s("device_tab", width="104", height="30", font="6", textcolor=TEXT2, hottextcolor=TEXT,
+        s("device_tab", width="110", height="30", font="0", textcolor=TEXT2, hottextcolor=TEXT,
           selectedtextcolor=TEXT, selectedbkcolor=RAISED, hotbkcolor="#80222632",
           borderround="12,12", align="left", textpadding="32,0,4,0"),
         s("fn_tab", height="40", font="0", textcolor=TEXT2, hottextcolor=TEXT,
@@ -997,9 +997,10 @@ FAMILY_TEXT = {
 }
 
 
-def profile_combo(fam, width):
+def profile_combo(fam, width, with_icon=True):
     text, icon = FAMILY_TEXT[fam]
-    return [E("Control", width="16", height="16", bkimage="common/%s.png" % icon, tooltip=text),
+    icons = [E("Control", width="16", height="16", bkimage="common/%s.png" % icon, tooltip=text)]
+    return (icons if with_icon else []) + [
             named("Combo", "%s_profile_combo" % fam, "combo", width=str(width), tooltip=text,
                   dropboxsize="%d,240" % max(width, 160))]
 
@@ -1042,19 +1043,21 @@ def profile_section(fam, rename_toggle=True):
 
 
 def profile_bar(dev, families, select_tab=None):
-    width = {1: 180, 2: 150, 3: 114}[len(families)]
+    width = {1: 180, 2: 150, 3: 120}[len(families)]
+    # Three lists leave no room for their icons (the tooltips say which list is which).
+    icons = len(families) < 3
     groups = []
     for fam in families:
-        groups += profile_combo(fam, width) + [gap(w="6")]
+        groups += profile_combo(fam, width, icons) + [gap(w="6")]
     combos = (named("HorizontalLayout", select_tab, "container", *groups, childpadding="4",
                     childvalign="center")
               if select_tab else
               E("HorizontalLayout", *groups, childpadding="4", childvalign="center"))
-    combos.attrs["width"] = str(sum(24 + width + 6 for _ in families))
+    combos.attrs["width"] = str(sum((24 if icons else 4) + width + 6 for _ in families))
     spread = named("Button", "%s_profile_fun_spread_btn" % dev, "button", width="28", height="28",
                    tooltip=T("ui_prof_manage", "Manage profiles", "管理配置"),
                    foreimage=img("common/ic_more.png", dest="6,6,22,22"))
-    return row(gap(), combos, spread, height="40", inset="322,6,10,6", childpadding="4")
+    return row(gap(), combos, spread, height="40", inset="340,6,10,6", childpadding="4")
 
 
 def spread_panel(dev, families, device_rename=()):
@@ -1177,7 +1180,7 @@ def main_xml():
         device_tab("mp_tab", T("ui_dev_mp", "Mouse pad", "鼠标垫"), "dev_mp"),
         named("Option", "ani_tab", "option", group="device", style="device_tab", visible="false"),
         named("Option", "split_tab", "option", group="device", style="device_tab", visible="false"),
-        float="true", pos="8,5,320,35")
+        float="true", pos="8,5,338,35")
     dpi = lambda dpi_, text: named("Button", "dpi_btn", "button", unique=False, style="status_button",
                                    text=text, userdata=str(dpi_),
                                    tooltip=T("ui_scale_tip", "Window scale", "窗口缩放"))

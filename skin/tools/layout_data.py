@@ -109,7 +109,7 @@ MOUSE_PARTS = [
 ]
 
 # LED zones of the mouse: three light bars across the body, seven columns each; the rear bar
-# leaves column 2 for the logo.
+# has no light in column 2.
 MOUSE_COLUMNS = [(0, 7, 19), (1, 8, 18), (2, 9, None), (3, 10, 14), (4, 11, 15), (5, 12, 16), (6, 13, 17)]
 MOUSE_BARS = [(108, 118, 22, 118), (148, 158, 24, 116), (208, 218, 26, 114)]  # y1, y2, x-left, x-right
 

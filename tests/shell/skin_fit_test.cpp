@@ -65,8 +65,14 @@ void AddProfileNames(SkinWindow& window) {
     }
 }
 
+// Controls the skin hides and the program shows (a device's tab once it is connected).
+constexpr const char* kShownByProgram[] = {"kb_tab", "ms_tab", "mp_tab"};
+
 // What does not fit, one line per text: where, the text, the size it needs and the room it has.
 std::vector<std::string> Misfits(SkinWindow& window) {
+    for (const char* name : kShownByProgram) {
+        if (auto* c = window.Find(name)) c->SetVisible(true);
+    }
     std::map<PagePath, std::vector<SkinWidget*>> byPage;
     for (ui::Control* c : window.Controls()) {
         auto* w = dynamic_cast<SkinWidget*>(c);
