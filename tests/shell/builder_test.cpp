@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QTest>
 
 #include "qt_fixture.h"
 #include "shell/skin_attributes.h"
@@ -255,6 +256,26 @@ TEST_F(BuilderTest, WndKeepsItsWidgetOnItsRectangleAndVisibility) {
     EXPECT_TRUE(child.isVisible());
     EXPECT_EQ(child.width(), 300);
     w.hide();
+}
+
+TEST_F(BuilderTest, TabFocusShowsARingAndEnterPressesTheButton) {
+    auto& w = Build(R"(<HorizontalLayout><Button name="a" width="60" bkcolor="#FF000000"/>
+        <Button name="b" width="60" bkcolor="#FF000000"/></HorizontalLayout>)");
+    w.resize(200, 40);
+    w.NeedUpdate();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto* a = W(w.Find("a"));
+    auto edge = [&] { return a->grab().toImage().pixelColor(30, 1); };
+    a->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(edge(), QColor(0, 0, 0));  // focus from a click shows nothing
+    W(w.Find("b"))->setFocus(Qt::MouseFocusReason);
+    a->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(edge(), QColor(0, 0, 0));
+    EXPECT_EQ(a->focusPolicy(), Qt::TabFocus);
+    recorder.events.clear();
+    QTest::keyClick(a, Qt::Key_Return);
+    EXPECT_EQ(recorder.events, (std::vector<Event>{{"click", "a"}}));
 }
 
 TEST_F(BuilderTest, TextFromContentAndIdsUsed) {
