@@ -51,7 +51,8 @@ RoundResult ReadAllOnce(virt::VirtualHidBus& bus, bool print) {
         Connect(link, kind);
         device::DeviceState state;
         const auto start = Clock::now();
-        device::ReadDeviceState(kind, link, state);
+        // Only the time counts here; the virtual devices always have a bank that fits.
+        (void)device::ReadDeviceState(kind, link, state);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         const std::uint64_t reports = link.ReportsWritten() + link.ReportsRead();
         const double ideal = static_cast<double>(reports) *
@@ -95,7 +96,7 @@ int main() {
     device::DeviceLink link(bus);
     Connect(link, device::DeviceKind::Mouse);
     std::array<std::uint8_t, 56> record{};
-    for (int i = 0; i < 1000; ++i) link.ReadParamRecord(record, 64);  // warm up
+    for (int i = 0; i < 1000; ++i) (void)link.ReadParamRecord(record, 64);  // warm up; only timed below
     int failures = 0;
     const double cpu0 = ProcessCpuSeconds();
     const auto wall0 = Clock::now();

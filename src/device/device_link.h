@@ -41,7 +41,7 @@ public:
     std::uint16_t UsagePage() const { return usagePage_.load(); }
 
     // False (and unchanged) above 512.
-    bool SetBankSize(std::uint16_t n);
+    [[nodiscard]] bool SetBankSize(std::uint16_t n);
     std::uint16_t BankSize() const { return bankSize_.load(); }
 
     bool IsConnected() const { return connected.load(); }
@@ -59,27 +59,28 @@ public:
     // answer arrived (its status is not examined here), 0 when not connected or nothing
     // answered, -1 when a write failed. An answer shorter than answerLength counts as no answer
     // and the bytes that did not arrive are zero.
-    int Exchange(const std::uint8_t* request, std::size_t requestLength, std::uint8_t* answer,
-                 std::size_t answerLength, std::size_t& bytesRead);
+    [[nodiscard]] int Exchange(const std::uint8_t* request, std::size_t requestLength,
+                               std::uint8_t* answer, std::size_t answerLength,
+                               std::size_t& bytesRead);
     // One write and one read into the same buffer, no retries; the reset command only.
-    int SimpleExchange(std::uint8_t* packet, std::size_t length);
+    [[nodiscard]] int SimpleExchange(std::uint8_t* packet, std::size_t length);
 
     // The command set. Buffers are spans; a transfer's length is the span's size unless said.
-    int EnterSettingMode();
-    int ExitSettingMode();  // pauses 10 ms before sending
-    int ReadDeviceInfo(std::span<std::uint8_t> destination);  // 33 bytes
-    int ReadParamRecord(std::span<std::uint8_t> destination, std::uint16_t offset);
-    int WriteParamRecord(std::span<const std::uint8_t> source, std::uint16_t offset);
-    int ReadDefaultKeyTable(std::span<std::uint8_t> destination);  // bankSize bytes
-    int ReadKeyBank(std::span<std::uint8_t> destination, int bank);  // bankSize bytes
+    [[nodiscard]] int EnterSettingMode();
+    [[nodiscard]] int ExitSettingMode();  // pauses 10 ms before sending
+    [[nodiscard]] int ReadDeviceInfo(std::span<std::uint8_t> destination);  // 33 bytes
+    [[nodiscard]] int ReadParamRecord(std::span<std::uint8_t> destination, std::uint16_t offset);
+    [[nodiscard]] int WriteParamRecord(std::span<const std::uint8_t> source, std::uint16_t offset);
+    [[nodiscard]] int ReadDefaultKeyTable(std::span<std::uint8_t> destination);  // bankSize bytes
+    [[nodiscard]] int ReadKeyBank(std::span<std::uint8_t> destination, int bank);  // bankSize bytes
     // Writes byteCount bytes of source (bankSize when not given).
-    int WriteKeyBank(std::span<const std::uint8_t> source, int bank,
-                     std::optional<std::size_t> byteCount = std::nullopt);
-    int ResetDevice();
-    int SendPreviewColors(std::span<const std::uint8_t> source);
-    int WriteMacroData(std::span<const std::uint8_t> source);
-    int ReadScriptData(std::span<std::uint8_t> destination);
-    int WriteScriptData(std::span<const std::uint8_t> source);
+    [[nodiscard]] int WriteKeyBank(std::span<const std::uint8_t> source, int bank,
+                                   std::optional<std::size_t> byteCount = std::nullopt);
+    [[nodiscard]] int ResetDevice();
+    [[nodiscard]] int SendPreviewColors(std::span<const std::uint8_t> source);
+    [[nodiscard]] int WriteMacroData(std::span<const std::uint8_t> source);
+    [[nodiscard]] int ReadScriptData(std::span<std::uint8_t> destination);
+    [[nodiscard]] int WriteScriptData(std::span<const std::uint8_t> source);
 
     // Reports written (each attempt counts) since construction; for diagnostics and benchmarks.
     std::uint64_t ReportsWritten() const { return reportsWritten_.load(); }
@@ -88,15 +89,15 @@ public:
 private:
     // One request through Exchange, mapped to a result code; on success the answer is left in
     // `answer` for read commands.
-    int Transact(const ReportPacket& request, ReportPacket& answer);
-    int SinglePacketRead(Command command, std::span<std::uint8_t> destination,
-                         std::uint16_t offset);
-    int SinglePacketWrite(Command command, std::span<const std::uint8_t> source,
-                          std::uint16_t offset);
-    int ChunkedRead(Command command, std::span<std::uint8_t> destination, std::size_t total,
-                    std::uint16_t base);
-    int ChunkedWrite(Command command, std::span<const std::uint8_t> source, std::size_t total,
-                     std::uint16_t base);
+    [[nodiscard]] int Transact(const ReportPacket& request, ReportPacket& answer);
+    [[nodiscard]] int SinglePacketRead(Command command, std::span<std::uint8_t> destination,
+                                       std::uint16_t offset);
+    [[nodiscard]] int SinglePacketWrite(Command command, std::span<const std::uint8_t> source,
+                                        std::uint16_t offset);
+    [[nodiscard]] int ChunkedRead(Command command, std::span<std::uint8_t> destination,
+                                  std::size_t total, std::uint16_t base);
+    [[nodiscard]] int ChunkedWrite(Command command, std::span<const std::uint8_t> source,
+                                   std::size_t total, std::uint16_t base);
 
     std::atomic<std::uint16_t> bankSize_{kMaxBankSize};
     std::atomic<std::uint16_t> vendorId_{0};
@@ -123,6 +124,6 @@ struct DeniedInterface {
 // shared) and compares vendor id, product id, usage page and usage with the link's identity.
 // The first full match stays open on the link's channel; every other opened path is closed.
 // The path list is freed afterwards. Does not touch `connected`: the caller decides.
-OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied = nullptr);
+[[nodiscard]] OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied = nullptr);
 
 }  // namespace corvane::device

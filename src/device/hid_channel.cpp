@@ -173,16 +173,20 @@ void HidChannel::EndTransfer() {
 int HidChannel::ReadReport(std::size_t length, std::uint8_t* buffer, int timeoutMs, std::size_t& bytesRead) {
     bytesRead = 0;
     if (buffer == nullptr && length != 0) return 0;
+    return ReceiveReport(std::span<std::uint8_t>(buffer, length), timeoutMs, bytesRead) == TransferStatus::Ok ? 1 : 0;
+}
+
+TransferStatus HidChannel::ReceiveReport(std::span<std::uint8_t> buffer, int timeoutMs, std::size_t& bytesRead) {
+    bytesRead = 0;
     std::shared_ptr<HidDevice> device = BeginTransfer();
-    if (!device) return 0;
+    if (!device) return TransferStatus::Gone;
     readPending_ = true;
     std::size_t count = 0;
-    const TransferStatus status = device->Read(std::span<std::uint8_t>(buffer, length), timeoutMs, count);
+    const TransferStatus status = device->Read(buffer, timeoutMs, count);
     readPending_ = false;
     EndTransfer();
-    if (status != TransferStatus::Ok) return 0;
-    bytesRead = count;
-    return 1;
+    if (status == TransferStatus::Ok) bytesRead = count;
+    return status;
 }
 
 int HidChannel::WriteReport(std::size_t length, const std::uint8_t* buffer, int timeoutMs,

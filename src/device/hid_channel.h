@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,7 @@ public:
     const std::string* NextDevicePath();
     void FreeDeviceList();
 
-    bool OpenDevice(std::string_view path, bool wantRead, bool wantWrite, bool wantOverlapped,
+    [[nodiscard]] bool OpenDevice(std::string_view path, bool wantRead, bool wantWrite, bool wantOverlapped,
                     bool shareReadOnly);
     void CloseDevice();
     bool IsOpen() const;
@@ -43,9 +44,14 @@ public:
 
     // Nonzero on success; 0 on failure, time-out or abort. bytesRead/bytesWritten receive the
     // count transferred (0 on failure).
-    int ReadReport(std::size_t length, std::uint8_t* buffer, int timeoutMs, std::size_t& bytesRead);
-    int WriteReport(std::size_t length, const std::uint8_t* buffer, int timeoutMs,
-                    std::size_t& bytesWritten);
+    [[nodiscard]] int ReadReport(std::size_t length, std::uint8_t* buffer, int timeoutMs,
+                                 std::size_t& bytesRead);
+    [[nodiscard]] int WriteReport(std::size_t length, const std::uint8_t* buffer, int timeoutMs,
+                                  std::size_t& bytesWritten);
+    // ReadReport with the transfer's own outcome, so a caller can tell a time-out from a removal
+    // or an abort. A time limit of 0 takes only a report that is already waiting.
+    [[nodiscard]] TransferStatus ReceiveReport(std::span<std::uint8_t> buffer, int timeoutMs,
+                                               std::size_t& bytesRead);
 
     const HidCaps& Caps() const { return collection_.caps; }
     const HidAttributes& Attributes() const { return attributes_; }

@@ -73,7 +73,9 @@ bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
     const DeviceImages before = state.Snapshot();
     ReadOutcome outcome;
 
-    link.EnterSettingMode();
+    // A device that refuses setting mode is read all the same: every read below keeps only what
+    // it got, and the link logs what failed.
+    (void)link.EnterSettingMode();
 
     DeviceInfoBlock info = before.info;
     if (link.ReadDeviceInfo(info) == kSuccess) outcome.info = info;
@@ -107,7 +109,9 @@ bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
         outcome.activeSlot = *slot;
     }
 
-    link.ExitSettingMode();
+    // The read is over either way; a device that refuses to leave setting mode is logged by the
+    // link and has nothing else to be told.
+    (void)link.ExitSettingMode();
     Commit(kind, state, outcome);
 
     Call(hooks.refreshPages);
@@ -197,13 +201,15 @@ int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
 
 void FlushLighting(std::span<const LightingTarget> targets) {
     for (const LightingTarget& target : targets) {
-        static_cast<void>(FlushLighting(target.kind, target.link, target.state, target.pending));
+        // Each target's failure is logged by its link; one device failing never holds up another.
+        (void)FlushLighting(target.kind, target.link, target.state, target.pending);
     }
 }
 
 void ResetMousePad(DeviceLink& link, const StateTransferHooks& hooks,
                    const std::function<void(int)>& sleepMs) {
-    link.ResetDevice();
+    // The pad is read again whether or not it answered: the read shows what it holds now.
+    (void)link.ResetDevice();
     if (sleepMs) {
         sleepMs(kMousePadResetSettleMs);
     } else {

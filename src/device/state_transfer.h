@@ -28,8 +28,8 @@ struct StateTransferHooks {
 // Reads the complete state of the device into its images. Results of the single commands are
 // not examined: a read that fails leaves its part of the images as it was. False only when a
 // keyboard reports more keys than a bank can hold (the read stops, setting mode is not left).
-bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
-                     const StateTransferHooks& hooks = {});
+[[nodiscard]] bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
+                                   const StateTransferHooks& hooks = {});
 
 // After the device announced a slot switch: stores the working record back into its slot and
 // reloads the active slot's record.
@@ -39,15 +39,15 @@ void RereadActiveSlot(DeviceKind kind, DeviceLink& link, DeviceState& state,
 // The user picked on-device slot `slot` (mouse, mouse pad). kBadBank for a slot outside 0..4;
 // the result of the first read when the current slot cannot be learned; kSuccess when the slot
 // is already active; otherwise the result of the slot write.
-int SwitchSlot(DeviceKind kind, DeviceLink& link, DeviceState& state, int slot,
-               const StateTransferHooks& hooks = {});
+[[nodiscard]] int SwitchSlot(DeviceKind kind, DeviceLink& link, DeviceState& state, int slot,
+                             const StateTransferHooks& hooks = {});
 
 // Sends the working lighting record when `pending` is set, as one 56-byte parameter write at
 // offset 0, and clears the flag. The flag is cleared before the record is taken, so a change
 // made during the write is sent by the next flush, and any number of changes between two flushes
 // go out as one record. The write's result; kSuccess when nothing was pending.
-int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
-                  std::atomic<bool>& pending);
+[[nodiscard]] int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
+                                std::atomic<bool>& pending);
 
 struct LightingTarget {
     DeviceKind kind;
@@ -55,7 +55,9 @@ struct LightingTarget {
     const DeviceState& state;
     std::atomic<bool>& pending;
 };
-// FlushLighting for each target, in the order given (keyboard, mouse, mouse pad).
+// FlushLighting for each target, in the order given (keyboard, mouse, mouse pad). A record that
+// did not reach its device is not sent again: the link logs the failure, the next change sends
+// the whole record anyway.
 void FlushLighting(std::span<const LightingTarget> targets);
 
 // Restores the mouse pad's factory settings, gives it a second to come back, then asks the main

@@ -58,7 +58,8 @@ std::string StepLabel(const MacroAction& step) {
 }
 
 std::optional<std::vector<std::uint8_t>> ReadScriptImage(device::DeviceLink& link) {
-    link.EnterSettingMode();
+    // The reads below decide: a refused setting mode shows up as a failed read (logged).
+    (void)link.EnterSettingMode();
     std::optional<std::vector<std::uint8_t>> result;
     std::vector<std::uint8_t> header(kImageHeaderSize, 0);
     if (link.ReadScriptData(header) == device::kSuccess &&
@@ -69,8 +70,9 @@ std::optional<std::vector<std::uint8_t>> ReadScriptImage(device::DeviceLink& lin
             if (link.ReadScriptData(image) == device::kSuccess) result = std::move(image);
         }
     }
-    // Never leave the mouse in setting mode, whatever stopped the read.
-    link.ExitSettingMode();
+    // Never leave the mouse in setting mode, whatever stopped the read; the image is read or not
+    // whatever this answer is (a failure is logged).
+    (void)link.ExitSettingMode();
     return result;
 }
 

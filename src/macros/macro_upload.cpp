@@ -11,27 +11,26 @@ namespace {
 
 using device::DeviceKind;
 
+// Device results are not acted on here: the link logs a failure, and the upload goes on to the
+// key bank and the profile save, which must happen whether or not the device took the image.
 void SendImage(device::DeviceLink& link, const std::vector<std::uint8_t>& image, bool scripts) {
-    link.EnterSettingMode();
-    if (scripts) {
-        link.WriteScriptData(image);
-    } else {
-        link.WriteMacroData(image);
-    }
-    link.ExitSettingMode();
+    (void)link.EnterSettingMode();
+    (void)(scripts ? link.WriteScriptData(image) : link.WriteMacroData(image));
+    (void)link.ExitSettingMode();
 }
 
 // The bank the device plays (its active slot), as many bytes as the device's banks hold.
+// Results as in SendImage.
 void SendActiveBank(device::DeviceLink& link, DeviceKind kind, const device::DeviceImages& images) {
-    link.EnterSettingMode();
+    (void)link.EnterSettingMode();
     const std::size_t bank = images.activeLighting[device::kActiveSlotOffset];
     if (bank < images.keyBanks.size()) {
         const auto bytes = keys::BankByteCount(kind, images.info);
         const std::size_t count = (bytes && *bytes > 0) ? *bytes : link.BankSize();
         const device::KeyTableImage copy = images.keyBanks[bank];
-        link.WriteKeyBank(copy, static_cast<int>(bank), std::min(count, copy.size()));
+        (void)link.WriteKeyBank(copy, static_cast<int>(bank), std::min(count, copy.size()));
     }
-    link.ExitSettingMode();
+    (void)link.ExitSettingMode();
 }
 
 }  // namespace

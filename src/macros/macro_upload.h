@@ -19,11 +19,11 @@ inline constexpr std::string_view kMessageTooManySteps = "message_text_16";
 // (mouse: device profile). 1 when it ran; 0 when the image does not fit the device's macro memory
 // ("message_text_16" with the number of steps to remove): then nothing is sent or saved.
 // Device results are not examined: a missing device still gets its profile saved.
-int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
-                 const profiles::SettingBlocks& blocks, const MessageHook& showMessage);
+[[nodiscard]] int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
+                               const profiles::SettingBlocks& blocks, const MessageHook& showMessage);
 
 // Sends the mouse's four cursor scripts. 1 when sent or nothing to send; 0, silently, when the
 // image is larger than the script memory.
-int UploadCursorScripts(device::DeviceLink& link);
+[[nodiscard]] int UploadCursorScripts(device::DeviceLink& link);
 
 }  // namespace corvane::macros

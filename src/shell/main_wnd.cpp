@@ -560,7 +560,8 @@ device::StateTransferHooks CMainWnd::ReadHooks(DeviceKind kind) {
 }
 
 void CMainWnd::ReadDeviceState(DeviceKind kind) {
-    static_cast<void>(device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind)));
+    // A refused keyboard has been told to the user by its hook; nothing else to do here.
+    (void)device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind));
 }
 
 void CMainWnd::LoadSavedDeviceProfile() {

@@ -83,7 +83,7 @@ TEST(StateTransferTest, FullReadOfEveryKindMatchesDeviceMemory) {
 TEST(StateTransferTest, KeyboardWith126KeysMovesBanksIn7Chunks) {
     LinkedDevice d(DeviceKind::Keyboard);
     DeviceState state;
-    ReadDeviceState(DeviceKind::Keyboard, d.link, state);
+    ASSERT_TRUE(ReadDeviceState(DeviceKind::Keyboard, d.link, state));
     EXPECT_EQ(d.link.BankSize(), 378);
     EXPECT_EQ(d.Device().RequestCount(Command::ReadDefaultKeyTable), 7u);
     EXPECT_EQ(d.Device().RequestCount(Command::ReadKeyBank), 7u);
@@ -96,7 +96,7 @@ TEST(StateTransferTest, RestoreFlagSwitchesSaveToOverwrite) {
     DeviceState state;
     HookLog log;
     log.restoreFlag = true;
-    ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks());
+    ASSERT_TRUE(ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks()));
     EXPECT_EQ(log.calls, (std::vector<std::string>{"refresh", "overwrite", "custom-colours"}));
     EXPECT_FALSE(log.restoreFlag);
 }
@@ -122,7 +122,8 @@ TEST(StateTransferTest, FailedReadsLeaveImagesAsTheyWere) {
     initial.activeLighting.fill(0x11);
     DeviceState state(initial);
     d.link.connected = false;
-    ReadDeviceState(DeviceKind::MousePad, d.link, state);
+    // Nothing answered, yet the read runs to its end: only a refused keyboard stops it.
+    EXPECT_TRUE(ReadDeviceState(DeviceKind::MousePad, d.link, state));
     const DeviceImages after = state.Snapshot();
     EXPECT_EQ(after.info, initial.info);
     EXPECT_EQ(after.activeLighting, initial.activeLighting);
@@ -135,7 +136,7 @@ TEST(StateTransferTest, CorruptActiveSlotByteNeverIndexesPastTheSlots) {
     DeviceImages initial;
     initial.activeLighting[0] = 1;
     DeviceState state(initial);
-    ReadDeviceState(DeviceKind::Mouse, d.link, state);
+    ASSERT_TRUE(ReadDeviceState(DeviceKind::Mouse, d.link, state));
     EXPECT_EQ(state.Snapshot().activeLighting[0], 1);
     EXPECT_EQ(SwitchSlot(DeviceKind::Mouse, d.link, state, 3), kSuccess);
     EXPECT_EQ(state.Snapshot().activeLighting[0], 3);
@@ -157,7 +158,7 @@ TEST(StateTransferTest, SwitchSlotToTheActiveSlotOnlyReadsOneByte) {
 TEST(StateTransferTest, SwitchSlotStoresTheWorkingRecordAndLoadsTheNewSlot) {
     LinkedDevice d(DeviceKind::Mouse);
     DeviceState state;
-    ReadDeviceState(DeviceKind::Mouse, d.link, state);
+    ASSERT_TRUE(ReadDeviceState(DeviceKind::Mouse, d.link, state));
     d.link.syncLighting = true;
     state.Update([](DeviceImages& images) { images.activeLighting[2] = 0x77; });  // edited
     d.Device().ClearRequests();
@@ -181,7 +182,7 @@ TEST(StateTransferTest, RereadActiveSlotFollowsTheDevice) {
         SCOPED_TRACE(static_cast<int>(kind));
         LinkedDevice d(kind);
         DeviceState state;
-        ReadDeviceState(kind, d.link, state);
+        ASSERT_TRUE(ReadDeviceState(kind, d.link, state));
         const std::array<std::uint8_t, 1> slot{3};
         ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 0, slot));
         HookLog log;
@@ -201,7 +202,7 @@ TEST(StateTransferTest, FlushSendsPendingRecordsOnceAndCoalescesChanges) {
     DeviceState state;
     std::atomic<bool> pending{false};
 
-    FlushLighting(DeviceKind::Keyboard, kb.link, state, pending);
+    EXPECT_EQ(FlushLighting(DeviceKind::Keyboard, kb.link, state, pending), kSuccess);
     EXPECT_TRUE(kb.Device().Requests().empty());
 
     state.Update([](DeviceImages& images) { images.activeLighting[2] = 9; });
@@ -209,8 +210,8 @@ TEST(StateTransferTest, FlushSendsPendingRecordsOnceAndCoalescesChanges) {
     state.Update([](DeviceImages& images) { images.activeLighting[6] = 200; });
     pending = true;
     kb.link.syncLighting = true;
-    FlushLighting(DeviceKind::Keyboard, kb.link, state, pending);
-    FlushLighting(DeviceKind::Keyboard, kb.link, state, pending);
+    EXPECT_EQ(FlushLighting(DeviceKind::Keyboard, kb.link, state, pending), kSuccess);
+    EXPECT_EQ(FlushLighting(DeviceKind::Keyboard, kb.link, state, pending), kSuccess);
 
     const auto requests = kb.Device().Requests();
     ASSERT_EQ(requests.size(), 1u);

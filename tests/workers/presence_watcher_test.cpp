@@ -47,8 +47,9 @@ public:
         sameMode_[device::KindIndex(k)] = v;
     }
     void ReadDeviceState(DeviceKind k) override {
-        device::ReadDeviceState(k, *links_[device::KindIndex(k)], states_[device::KindIndex(k)]);
-        Add("read " + KindName(k));
+        const bool complete =
+            device::ReadDeviceState(k, *links_[device::KindIndex(k)], states_[device::KindIndex(k)]);
+        Add(std::string(complete ? "read " : "refused ") + KindName(k));
     }
     void LoadSavedDeviceProfile() override { Add("load ms_device"); }
     void ReadCursorScripts() override { Add("scripts"); }

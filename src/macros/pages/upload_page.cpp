@@ -40,7 +40,9 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job) {
     const bool connected = link.IsConnected();
     const std::uint64_t writtenBefore = link.ReportsWritten();
     const std::uint64_t readBefore = link.ReportsRead();
-    if (kind == DeviceKind::Mouse) static_cast<void>(UploadCursorScripts(link));
+    // A script image too large for the device is refused silently, as the macros' own check
+    // below tells the user what did not fit; transfer failures are logged by the link.
+    if (kind == DeviceKind::Mouse) (void)UploadCursorScripts(link);
     profiles::SettingBlocks blocks;
     (kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse) = &job.images;
     blocks.customColourState = &job.extras.customColourState;
