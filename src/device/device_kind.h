@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/log.h"
+
 namespace corvane::device {
 
 // The three peripherals. The numeric values are the device-kind codes stored in profile headers.
@@ -46,6 +48,16 @@ constexpr std::uint16_t ProductIdOf(DeviceKind kind) {
         case DeviceKind::MousePad: return kMousePadProductId;
     }
     return 0;
+}
+
+// The log category of the device's own traffic ("kb", "ms", "mp").
+constexpr platform::LogCategory LogCategoryOf(DeviceKind kind) {
+    switch (kind) {
+        case DeviceKind::Keyboard: return platform::LogCategory::Keyboard;
+        case DeviceKind::Mouse: return platform::LogCategory::Mouse;
+        case DeviceKind::MousePad: return platform::LogCategory::MousePad;
+    }
+    return platform::LogCategory::Hid;
 }
 
 }  // namespace corvane::device

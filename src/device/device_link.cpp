@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "device/device_kind.h"
 #include "platform/tick.h"
 
 namespace corvane::device {
@@ -36,69 +38,160 @@ bool DeviceLink::SetBankSize(std::uint16_t n) {
     return true;
 }
 
+platform::LogCategory DeviceLink::LogCategory() const {
+    const std::uint16_t product = ProductId();
+    for (DeviceKind kind : kAllDeviceKinds) {
+        if (ProductIdOf(kind) == product) return LogCategoryOf(kind);
+    }
+    return platform::LogCategory::Hid;
+}
+
+void DeviceLink::TraceReport(std::string_view what, const std::uint8_t* bytes, std::size_t count) const {
+    if (!platform::LogEnabled(LogCategory(), platform::LogLevel::Trace)) return;
+    platform::Log(LogCategory(), platform::LogLevel::Trace,
+                  std::string(what) + " " + std::to_string(count) + " bytes: " + platform::HexBytes(bytes, count));
+}
+
+namespace {
+
+// "a 3-byte report with id 3", for the reports an exchange passes over.
+std::string DescribeReport(const std::uint8_t* bytes, std::size_t count) {
+    std::string text = "a " + std::to_string(count) + "-byte report";
+    if (count > 0) text += " with id " + std::to_string(bytes[kReportIdOffset]);
+    return text;
+}
+
+}  // namespace
+
+void DeviceLink::DiscardWaitingInput() {
+    ReceiveBuffer stale{};
+    for (int i = 0; i < kMaxForeignReports; ++i) {
+        std::size_t got = 0;
+        if (channel_.ReceiveReport(stale, 0, got) != TransferStatus::Ok) return;
+        if (platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
+            platform::Log(LogCategory(), platform::LogLevel::Debug,
+                          "discarded " + DescribeReport(stale.data(), got) + " that was waiting before a request");
+        }
+        TraceReport("discarded", stale.data(), got);
+    }
+}
+
+bool DeviceLink::AwaitAnswer(ReportBytes& answer) {
+    const std::uint64_t deadline = platform::TickMs() + kReadTimeoutMs;
+    ReceiveBuffer received{};
+    for (int skipped = 0; skipped <= kMaxForeignReports; ++skipped) {
+        const std::uint64_t now = platform::TickMs();
+        const int waitMs = now < deadline ? static_cast<int>(deadline - now) : 0;
+        std::size_t got = 0;
+        // A time-out is the one "no answer"; a removal or an abort ends the wait as well, and the
+        // next write finds out which it was.
+        if (channel_.ReceiveReport(received, waitMs, got) != TransferStatus::Ok) return false;
+        TraceReport("received", received.data(), got);
+        if (IsAnswerReport(std::span<const std::uint8_t>(received.data(), got))) {
+            std::copy_n(received.begin(), kReportSize, answer.begin());
+            return true;
+        }
+        if (platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
+            platform::Log(LogCategory(), platform::LogLevel::Debug,
+                          "skipped " + DescribeReport(received.data(), got) + " while waiting for an answer");
+        }
+    }
+    return false;
+}
+
+DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBytes& answer, int attempts) {
+    answer.fill(0);
+    if (!connected) return Outcome::NotConnected;
+    // The whole exchange, retries included, is one unit: no other thread's request comes between
+    // this request and its answer, to take the answer or to leave its own behind for this one.
+    std::lock_guard guard(lock_);
+    if (!connected) return Outcome::NotConnected;  // went away while this thread waited
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        // On a shared node every report reaches every open handle: what waits now was not sent
+        // in answer to the request about to go out.
+        DiscardWaitingInput();
+        std::size_t written = 0;
+        if (channel_.WriteReport(kReportSize, request.data(), kWriteTimeoutMs, written) <= 0) {
+            return Outcome::WriteFailed;
+        }
+        ++reportsWritten_;
+        TraceReport("sent", request.data(), kReportSize);
+        if (AwaitAnswer(answer)) {
+            ++reportsRead_;
+            return Outcome::Answered;
+        }
+        if (attempt + 1 < attempts && platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
+            platform::Log(LogCategory(), platform::LogLevel::Debug,
+                          "no answer to " + CommandName(request[kCommandOffset]) + " within " +
+                              std::to_string(kReadTimeoutMs) + " ms; sending it again");
+        }
+    }
+    answer.fill(0);
+    return Outcome::NoAnswer;
+}
+
+void DeviceLink::LogOutcome(const ReportPacket& request, Outcome outcome, int result) const {
+    if (result == kSuccess) return;
+    // A device that is not there is not a failure of the device: the caller expected as much.
+    const auto level = outcome == Outcome::NotConnected ? platform::LogLevel::Debug : platform::LogLevel::Warn;
+    if (!platform::LogEnabled(LogCategory(), level)) return;
+    std::string text = CommandName(request.CommandByte()) + " at offset " + std::to_string(request.Offset()) + ": ";
+    text += outcome == Outcome::NotConnected ? std::string("not connected, nothing sent") : std::string(ResultName(result));
+    text += " (result " + std::to_string(result) + ")";
+    platform::Log(LogCategory(), level, text);
+}
+
+int DeviceLink::Refuse(Command command, int result) const {
+    if (platform::LogEnabled(LogCategory(), platform::LogLevel::Warn)) {
+        platform::Log(LogCategory(), platform::LogLevel::Warn,
+                      CommandName(static_cast<std::uint8_t>(command)) + " refused before sending: " +
+                          std::string(ResultName(result)) + " (result " + std::to_string(result) + ")");
+    }
+    return result;
+}
+
 int DeviceLink::Exchange(const std::uint8_t* request, std::size_t requestLength,
                          std::uint8_t* answer, std::size_t answerLength, std::size_t& bytesRead) {
     bytesRead = 0;
-    if (!connected) return kNotConnected;
-
     ReportBytes buffer{};
     std::copy_n(request, std::min(requestLength, kReportSize), buffer.begin());
-
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        std::size_t written = 0;
-        int writeResult = 0;
-        {
-            std::lock_guard guard(lock_);
-            writeResult = channel_.WriteReport(kReportSize, buffer.data(), kWriteTimeoutMs, written);
-        }
-        if (writeResult <= 0) return kWriteFailed;
-        ++reportsWritten_;
-
-        std::size_t got = 0;
-        int readResult = 0;
-        {
-            std::lock_guard guard(lock_);
-            readResult = channel_.ReadReport(answerLength, answer, kReadTimeoutMs, got);
-        }
-        got = std::min(got, answerLength);
-        // Never let stale bytes pose as part of this answer.
-        std::memset(answer + got, 0, answerLength - got);
-        if (readResult > 0 && got == answerLength) {
-            ++reportsRead_;
-            bytesRead = got;
-            return kSuccess;
-        }
-        // No answer, or a truncated one: send the same request again.
+    ReportBytes received{};
+    switch (RunExchange(buffer, received, kMaxAttempts)) {
+        case Outcome::NotConnected: return kNotConnected;
+        case Outcome::WriteFailed: return kWriteFailed;
+        case Outcome::NoAnswer:
+            std::fill_n(answer, answerLength, 0);
+            return kNoAnswer;
+        case Outcome::Answered: break;
     }
-    return kNoAnswer;
-}
-
-int DeviceLink::SimpleExchange(std::uint8_t* packet, std::size_t length) {
-    if (!connected) return kNotConnected;
-    ReportBytes buffer{};
-    std::copy_n(packet, std::min(length, kReportSize), buffer.begin());
-    std::size_t count = 0;
-    {
-        std::lock_guard guard(lock_);
-        if (channel_.WriteReport(kReportSize, buffer.data(), kWriteTimeoutMs, count) > 0) {
-            ++reportsWritten_;
-        }
-    }
-    int readResult = 0;
-    {
-        std::lock_guard guard(lock_);
-        readResult = channel_.ReadReport(kReportSize, buffer.data(), kReadTimeoutMs, count);
-    }
-    if (readResult <= 0) return kNoAnswer;
-    ++reportsRead_;
+    bytesRead = std::min(answerLength, kReportSize);
+    std::copy_n(received.begin(), bytesRead, answer);
+    std::fill(answer + bytesRead, answer + answerLength, 0);
     return kSuccess;
 }
 
+int DeviceLink::SimpleExchange(std::uint8_t* packet, std::size_t length) {
+    ReportPacket request;
+    std::copy_n(packet, std::min(length, kReportSize), request.Bytes().begin());
+    ReportBytes answer{};
+    const Outcome outcome = RunExchange(request.Bytes(), answer, 1);
+    // Only whether an answer came counts; a failed write leaves nothing to answer.
+    const int result = outcome == Outcome::Answered ? kSuccess : kNoAnswer;
+    LogOutcome(request, outcome, result);
+    return result;
+}
+
 int DeviceLink::Transact(const ReportPacket& request, ReportPacket& answer) {
-    std::size_t bytesRead = 0;
-    const int result = Exchange(request.data(), kReportSize, answer.data(), kReportSize, bytesRead);
-    if (result != kSuccess) return result;
-    return ResultFromStatus(answer.Status());
+    const Outcome outcome = RunExchange(request.Bytes(), answer.Bytes(), kMaxAttempts);
+    int result = kSuccess;
+    switch (outcome) {
+        case Outcome::Answered: result = ResultFromStatus(answer.Status()); break;
+        case Outcome::NotConnected: result = kNotConnected; break;
+        case Outcome::NoAnswer: result = kNoAnswer; break;
+        case Outcome::WriteFailed: result = kWriteFailed; break;
+    }
+    LogOutcome(request, outcome, result);
+    return result;
 }
 
 int DeviceLink::EnterSettingMode() {
@@ -115,7 +208,7 @@ int DeviceLink::ExitSettingMode() {
 }
 
 int DeviceLink::ReadDeviceInfo(std::span<std::uint8_t> destination) {
-    if (destination.size() < kDeviceInfoLength) return kBadLength;
+    if (destination.size() < kDeviceInfoLength) return Refuse(Command::ReadDeviceInfo, kBadLength);
     ReportPacket answer;
     const int result =
         Transact(ReportPacket::Request(Command::ReadDeviceInfo, kDeviceInfoRequestLength, 0), answer);
@@ -126,7 +219,7 @@ int DeviceLink::ReadDeviceInfo(std::span<std::uint8_t> destination) {
 
 int DeviceLink::SinglePacketRead(Command command, std::span<std::uint8_t> destination,
                                  std::uint16_t offset) {
-    if (destination.size() > kPayloadSize) return kBadLength;
+    if (destination.size() > kPayloadSize) return Refuse(command, kBadLength);
     const auto length = static_cast<std::uint8_t>(destination.size());
     ReportPacket answer;
     const int result = Transact(ReportPacket::Request(command, length, offset), answer);
@@ -137,7 +230,7 @@ int DeviceLink::SinglePacketRead(Command command, std::span<std::uint8_t> destin
 
 int DeviceLink::SinglePacketWrite(Command command, std::span<const std::uint8_t> source,
                                   std::uint16_t offset) {
-    if (source.size() > kPayloadSize) return kBadLength;
+    if (source.size() > kPayloadSize) return Refuse(command, kBadLength);
     const auto length = static_cast<std::uint8_t>(source.size());
     ReportPacket answer;
     return Transact(ReportPacket::Request(command, length, offset, source), answer);
@@ -176,7 +269,7 @@ int ForEachChunk(std::size_t total, std::uint16_t base, PerChunk&& perChunk) {
 
 int DeviceLink::ChunkedRead(Command command, std::span<std::uint8_t> destination,
                             std::size_t total, std::uint16_t base) {
-    if (!ChunkedLengthFits(total, destination.size(), base)) return kBadLength;
+    if (!ChunkedLengthFits(total, destination.size(), base)) return Refuse(command, kBadLength);
     return ForEachChunk(total, base, [&](std::uint16_t offset, std::size_t position, std::size_t chunk) {
         ReportPacket answer;
         const int result =
@@ -190,7 +283,7 @@ int DeviceLink::ChunkedRead(Command command, std::span<std::uint8_t> destination
 
 int DeviceLink::ChunkedWrite(Command command, std::span<const std::uint8_t> source,
                              std::size_t total, std::uint16_t base) {
-    if (!ChunkedLengthFits(total, source.size(), base)) return kBadLength;
+    if (!ChunkedLengthFits(total, source.size(), base)) return Refuse(command, kBadLength);
     return ForEachChunk(total, base, [&](std::uint16_t offset, std::size_t position, std::size_t chunk) {
         ReportPacket answer;
         return Transact(ReportPacket::Request(command, static_cast<std::uint8_t>(chunk), offset,
@@ -208,14 +301,14 @@ int DeviceLink::ReadDefaultKeyTable(std::span<std::uint8_t> destination) {
 }
 
 int DeviceLink::ReadKeyBank(std::span<std::uint8_t> destination, int bank) {
-    if (!ValidBank(bank)) return kBadBank;
+    if (!ValidBank(bank)) return Refuse(Command::ReadKeyBank, kBadBank);
     return ChunkedRead(Command::ReadKeyBank, destination, BankSize(),
                        static_cast<std::uint16_t>(bank * kBankStride));
 }
 
 int DeviceLink::WriteKeyBank(std::span<const std::uint8_t> source, int bank,
                              std::optional<std::size_t> byteCount) {
-    if (!ValidBank(bank)) return kBadBank;
+    if (!ValidBank(bank)) return Refuse(Command::WriteKeyBank, kBadBank);
     return ChunkedWrite(Command::WriteKeyBank, source, byteCount.value_or(BankSize()),
                         static_cast<std::uint16_t>(bank * kBankStride));
 }

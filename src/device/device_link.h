@@ -1,15 +1,18 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "device/hid_backend.h"
 #include "device/hid_channel.h"
 #include "device/report_packet.h"
+#include "platform/log.h"
 
 namespace corvane::device {
 
@@ -52,17 +55,26 @@ public:
     std::atomic<bool> syncLighting{false};
 
     HidChannel& Channel() { return channel_; }
-    // Taken for each single report written or read; a presence watcher holds it for a whole pass.
+    // Held for a whole request and its answer, so no other thread's request comes in between and
+    // takes the answer; a presence watcher holds it for a whole pass. Re-entrant: the watcher
+    // runs commands while it holds it.
     std::recursive_mutex& Lock() { return lock_; }
+
+    // At most this many reports that are no answer are read away in one wait (or before one
+    // request), so a node that floods with other reports cannot hold an exchange forever.
+    static constexpr int kMaxForeignReports = 64;
 
     // One request, one answer, with up to four writes when no answer comes. Returns 1 when an
     // answer arrived (its status is not examined here), 0 when not connected or nothing
-    // answered, -1 when a write failed. An answer shorter than answerLength counts as no answer
-    // and the bytes that did not arrive are zero.
+    // answered, -1 when a write failed. Reports that were already waiting before the request are
+    // discarded; while waiting, only a whole 64-byte report with id 4 is an answer, anything
+    // else is skipped and the wait goes on until the read limit. answerLength bytes (at most 64)
+    // of the answer are copied; the rest of the buffer is zero.
     [[nodiscard]] int Exchange(const std::uint8_t* request, std::size_t requestLength,
                                std::uint8_t* answer, std::size_t answerLength,
                                std::size_t& bytesRead);
-    // One write and one read into the same buffer, no retries; the reset command only.
+    // One write and one wait for the answer as Exchange does, no retries; the reset command
+    // only. 1 when an answer arrived, whatever its status; 0 otherwise.
     [[nodiscard]] int SimpleExchange(std::uint8_t* packet, std::size_t length);
 
     // The command set. Buffers are spans; a transfer's length is the span's size unless said.
@@ -82,13 +94,29 @@ public:
     [[nodiscard]] int ReadScriptData(std::span<std::uint8_t> destination);
     [[nodiscard]] int WriteScriptData(std::span<const std::uint8_t> source);
 
-    // Reports written (each attempt counts) since construction; for diagnostics and benchmarks.
+    // Reports written (each attempt counts) and answers taken since construction; for
+    // diagnostics and benchmarks.
     std::uint64_t ReportsWritten() const { return reportsWritten_.load(); }
     std::uint64_t ReportsRead() const { return reportsRead_.load(); }
 
 private:
-    // One request through Exchange, mapped to a result code; on success the answer is left in
-    // `answer` for read commands.
+    // How one request fared on the wire.
+    enum class Outcome { Answered, NotConnected, NoAnswer, WriteFailed };
+    // Larger than a report, so that an oversized report shows as such instead of truncated.
+    using ReceiveBuffer = std::array<std::uint8_t, kReportSize + 1>;
+
+    // The request/answer pair under the lock, with up to `attempts` writes.
+    Outcome RunExchange(const ReportBytes& request, ReportBytes& answer, int attempts);
+    void DiscardWaitingInput();
+    bool AwaitAnswer(ReportBytes& answer);
+    platform::LogCategory LogCategory() const;
+    void LogOutcome(const ReportPacket& request, Outcome outcome, int result) const;
+    // Logs an argument refusal and returns its code.
+    int Refuse(Command command, int result) const;
+    void TraceReport(std::string_view what, const std::uint8_t* bytes, std::size_t count) const;
+
+    // One request through RunExchange, mapped to a result code and logged when it failed; on
+    // success the answer is left in `answer` for read commands.
     [[nodiscard]] int Transact(const ReportPacket& request, ReportPacket& answer);
     [[nodiscard]] int SinglePacketRead(Command command, std::span<std::uint8_t> destination,
                                        std::uint16_t offset);

@@ -37,6 +37,59 @@ void ReportPacket::SetOffset(std::uint16_t offset) {
     platform::StoreLe16(bytes_, kAddressOffset, offset);
 }
 
+namespace {
+
+struct CommandNameRow {
+    Command command;
+    std::string_view name;
+};
+constexpr CommandNameRow kCommandNames[] = {
+    {Command::EnterSettingMode, "EnterSettingMode"},
+    {Command::ExitSettingMode, "ExitSettingMode"},
+    {Command::ReadDeviceInfo, "ReadDeviceInfo"},
+    {Command::ReadParamRecord, "ReadParamRecord"},
+    {Command::WriteParamRecord, "WriteParamRecord"},
+    {Command::ReadDefaultKeyTable, "ReadDefaultKeyTable"},
+    {Command::ReadKeyBank, "ReadKeyBank"},
+    {Command::WriteKeyBank, "WriteKeyBank"},
+    {Command::ResetDevice, "ResetDevice"},
+    {Command::SendPreviewColors, "SendPreviewColors"},
+    {Command::WriteMacroData, "WriteMacroData"},
+    {Command::ReadScriptData, "ReadScriptData"},
+    {Command::WriteScriptData, "WriteScriptData"},
+};
+
+struct ResultNameRow {
+    int result;
+    std::string_view name;
+};
+constexpr ResultNameRow kResultNames[] = {
+    {kSuccess, "success"},
+    {kNoAnswer, "no answer"},
+    {kWriteFailed, "write failed"},
+    {kDeviceError, "device error (status 0xFF)"},
+    {kDeviceBusy, "device busy (status 0xFE)"},
+    {kBadBank, "bank outside 0..4"},
+    {kBadLength, "length does not fit"},
+};
+
+}  // namespace
+
+std::string CommandName(std::uint8_t command) {
+    for (const CommandNameRow& row : kCommandNames) {
+        if (static_cast<std::uint8_t>(row.command) == command) return std::string(row.name);
+    }
+    constexpr char kDigits[] = "0123456789abcdef";
+    return std::string("command 0x") + kDigits[command >> 4] + kDigits[command & 0x0F];
+}
+
+std::string_view ResultName(int result) {
+    for (const ResultNameRow& row : kResultNames) {
+        if (row.result == result) return row.name;
+    }
+    return "unknown result";
+}
+
 int ResultFromStatus(std::uint8_t status) {
     if (status == kStatusDeviceError) return kDeviceError;
     if (status == kStatusDeviceBusy) return kDeviceBusy;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace corvane::device {
 
@@ -110,5 +112,17 @@ private:
 
 // Maps an answer's status byte to a result code: 0xFF and 0xFE are the two device errors.
 int ResultFromStatus(std::uint8_t status);
+
+// Whether a received report can be the answer to a request: a whole 64-byte report with id 4.
+// Whatever else reaches the handle (consumer reports of the device's other collection when both
+// share a node, truncated reports) is not.
+constexpr bool IsAnswerReport(std::span<const std::uint8_t> report) {
+    return report.size() == kReportSize && report[kReportIdOffset] == kCommandReportId;
+}
+
+// For logs: "ReadKeyBank" for 0x08, "command 0x42" for a number outside the set.
+std::string CommandName(std::uint8_t command);
+// For logs: "no answer", "device busy (status 0xFE)", ...
+std::string_view ResultName(int result);
 
 }  // namespace corvane::device

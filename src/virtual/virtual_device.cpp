@@ -1,7 +1,10 @@
 #include "virtual/virtual_device.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+
+#include "device/device_images.h"
 
 #include "virtual/memory_files.h"
 #include "virtual/virtual_descriptors.h"
@@ -27,7 +30,53 @@ Clock::time_point DeadlineAfter(Clock::time_point start, int timeoutMs) {
     return start + std::chrono::milliseconds(timeoutMs);
 }
 
+struct FaultNameRow {
+    FaultKind kind;
+    std::string_view name;
+};
+constexpr FaultNameRow kFaultNames[] = {
+    {FaultKind::NoAnswer, "no-answer"},
+    {FaultKind::WriteFails, "write-fail"},
+    {FaultKind::StatusError, "status-ff"},
+    {FaultKind::StatusBusy, "status-fe"},
+    {FaultKind::RemoveDuringTransfer, "unplug-mid-transfer"},
+    {FaultKind::ShortAnswer, "short-answer"},
+    {FaultKind::WrongReportId, "wrong-id"},
+    {FaultKind::GarbageAnswer, "garbage"},
+    {FaultKind::LateAnswer, "late-answer"},
+};
+constexpr std::array<FaultKind, std::size(kFaultNames)> kFaultKinds = [] {
+    std::array<FaultKind, std::size(kFaultNames)> kinds{};
+    for (std::size_t i = 0; i < kinds.size(); ++i) kinds[i] = kFaultNames[i].kind;
+    return kinds;
+}();
+
+// A device sends its reports in time order: a report that becomes readable earlier goes before
+// one that waits longer (a late answer), whatever the order they were made in.
+template <class Queue, class Input>
+void InsertInTimeOrder(Queue& inputs, const Input& input) {
+    auto at = std::upper_bound(inputs.begin(), inputs.end(), input.readyAt,
+                               [](auto readyAt, const Input& queued) { return readyAt < queued.readyAt; });
+    inputs.insert(at, input);
+}
+
 }  // namespace
+
+std::string_view FaultName(FaultKind kind) {
+    for (const FaultNameRow& row : kFaultNames) {
+        if (row.kind == kind) return row.name;
+    }
+    return "?";
+}
+
+std::optional<FaultKind> FaultFromName(std::string_view name) {
+    for (const FaultNameRow& row : kFaultNames) {
+        if (row.name == name) return row.kind;
+    }
+    return std::nullopt;
+}
+
+std::span<const FaultKind> AllFaultKinds() { return kFaultKinds; }
 
 // One open interface of a virtual device. Keeps the device alive as long as it is open.
 class VirtualDevice::Handle : public device::HidDevice {
@@ -143,6 +192,16 @@ void VirtualDevice::InjectFault(const Fault& fault) {
     faults_.push_back(fault);
 }
 
+void VirtualDevice::InjectFaultFromNow(FaultKind kind, std::size_t nth, std::size_t count) {
+    std::lock_guard guard(mutex_);
+    faults_.push_back(Fault{kind, packetCount_ + std::max<std::size_t>(nth, 1), count});
+}
+
+void VirtualDevice::SetSharedNode(bool shared) {
+    std::lock_guard guard(mutex_);
+    sharedNode_ = shared;
+}
+
 void VirtualDevice::ClearFaults() {
     std::lock_guard guard(mutex_);
     faults_.clear();
@@ -175,15 +234,36 @@ std::size_t VirtualDevice::RaiseConsumerEvent(std::uint16_t usage) {
                        kConsumerReportSize,
                        readyAt};
     PendingInput release{{kConsumerReportId, 0, 0}, kConsumerReportSize, readyAt};
-    std::size_t listeners = 0;
+    const std::size_t listeners = DeliverLocked(Collection::Consumer, press);
+    DeliverLocked(Collection::Consumer, release);
+    return listeners;
+}
+
+bool VirtualDevice::ReceivesLocked(const HandleState& handle, Collection collection) const {
+    return AliveLocked(handle) && (sharedNode_ || handle.collection == collection);
+}
+
+std::size_t VirtualDevice::DeliverLocked(Collection collection, const PendingInput& input) {
+    std::size_t receivers = 0;
     for (HandleState* handle : handles_) {
-        if (handle->collection != Collection::Consumer || !AliveLocked(*handle)) continue;
-        handle->inputs.push_back(press);
-        handle->inputs.push_back(release);
-        ++listeners;
+        if (!ReceivesLocked(*handle, collection)) continue;
+        InsertInTimeOrder(handle->inputs, input);
+        ++receivers;
     }
     changed_.notify_all();
-    return listeners;
+    return receivers;
+}
+
+void VirtualDevice::SettleInputs() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        auto last = Clock::time_point::min();
+        for (const HandleState* handle : handles_) {
+            if (!handle->inputs.empty()) last = std::max(last, handle->inputs.back().readyAt);
+        }
+        if (last <= Clock::now()) return;
+        changed_.wait_until(lock, last);
+    }
 }
 
 bool VirtualDevice::PressSlotButton(std::uint8_t slot) {
@@ -249,6 +329,12 @@ std::size_t VirtualDevice::WriteAttempts() const {
 std::vector<std::uint8_t> VirtualDevice::Memory(MemoryArea area) const {
     std::lock_guard guard(mutex_);
     return firmware_.Memory().Area(area);
+}
+
+int VirtualDevice::ActiveSlot() const {
+    std::lock_guard guard(mutex_);
+    const auto& params = firmware_.Memory().Area(MemoryArea::Params);
+    return params.empty() ? 0 : params[device::kActiveSlotOffset];
 }
 
 bool VirtualDevice::SetMemory(MemoryArea area, std::size_t offset,
@@ -331,8 +417,10 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         std::unique_lock lock(mutex_);
         if (!AliveLocked(handle)) return TransferStatus::Gone;
         ++writeAttempts_;
-        // Only the vendor collection has an output report: 64 bytes with id 4.
-        if (handle.collection != Collection::Vendor || !handle.options.wantWrite ||
+        // Only the vendor collection has an output report: 64 bytes with id 4. On a shared node
+        // the report reaches the device whichever handle it was written on.
+        const bool vendorWrite = handle.collection == Collection::Vendor || sharedNode_;
+        if (!vendorWrite || !handle.options.wantWrite ||
             report.size() != device::kReportSize || report[0] != device::kCommandReportId) {
             return TransferStatus::Failed;
         }
@@ -371,8 +459,16 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         switch (fault.value_or(FaultKind::NoAnswer)) {
             case FaultKind::StatusError: bytes[device::kStatusOffset] = device::kStatusDeviceError; break;
             case FaultKind::StatusBusy: bytes[device::kStatusOffset] = device::kStatusDeviceBusy; break;
-            case FaultKind::ShortAnswer: input.size = kShortAnswerLength; break;
-            case FaultKind::WrongReportId: bytes[device::kReportIdOffset] = kWrongReportId; break;
+            // The broken report is all the device sends for this request.
+            case FaultKind::ShortAnswer:
+                input.size = kShortAnswerLength;
+                handle.expectNoAnswer = true;
+                break;
+            case FaultKind::WrongReportId:
+                bytes[device::kReportIdOffset] = kWrongReportId;
+                handle.expectNoAnswer = true;
+                break;
+            case FaultKind::LateAnswer: input.readyAt += kLateAnswerDelay; break;
             case FaultKind::GarbageAnswer:
                 // A fixed pattern, so a test sees the same noise on every run.
                 for (std::size_t i = 1; i < bytes.size(); ++i) {
@@ -384,12 +480,7 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         if (fault == FaultKind::RemoveDuringTransfer) {
             UnplugLocked();
         } else {
-            for (HandleState* other : handles_) {
-                if (other->collection == Collection::Vendor && AliveLocked(*other)) {
-                    other->inputs.push_back(input);
-                }
-            }
-            changed_.notify_all();
+            DeliverLocked(Collection::Vendor, input);
         }
     }
     QueueWrite(persist);

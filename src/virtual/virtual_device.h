@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,14 @@ enum class FaultKind : std::uint8_t {
     ShortAnswer,           // executed, the answer arrives truncated to kShortAnswerLength bytes
     WrongReportId,         // executed, the answer carries another report id
     GarbageAnswer,         // executed, the answer's bytes after the id are noise
+    LateAnswer,            // executed, answered kLateAnswerDelay after the request: too late
 };
+
+// Short names for scripts and logs ("no-answer", "late-answer", ...), and back.
+std::string_view FaultName(FaultKind kind);
+std::optional<FaultKind> FaultFromName(std::string_view name);
+// Every fault kind, in declaration order.
+std::span<const FaultKind> AllFaultKinds();
 
 // A fault hits `count` consecutive request packets starting with packet `atPacket` (1 = the first
 // packet written after the last ResetPacketCount); kEveryPacket makes it permanent from there.
@@ -46,6 +54,8 @@ struct Fault {
 };
 inline constexpr std::size_t kEveryPacket = 0;
 inline constexpr std::size_t kShortAnswerLength = 6;
+// Longer than the 300 ms a link waits for an answer.
+inline constexpr std::chrono::milliseconds kLateAnswerDelay{400};
 // The request record keeps the most recent requests only, so a long run does not grow it.
 inline constexpr std::size_t kRequestLogLimit = 8192;
 
@@ -81,14 +91,26 @@ public:
     std::chrono::nanoseconds Latency() const;
 
     void InjectFault(const Fault& fault);
+    // A fault that hits `count` requests (kEveryPacket: all) starting with the nth written from
+    // now on (1 = the next one).
+    void InjectFaultFromNow(FaultKind kind, std::size_t nth, std::size_t count);
     void ClearFaults();
     void ResetPacketCount();
     std::size_t PacketCount() const;  // packets written since the last reset
 
-    // Queues a press and a release of `usage` on every open consumer-control handle; returns the
-    // number of handles that will see it (0 when nobody listens or the device has no such
-    // collection).
+    // As hidraw has it: the device's collections are one node, every report the device sends
+    // reaches every open handle of either collection, and any handle may write a request.
+    // Without it each collection is an interface of its own, as the platform's HID stack
+    // presents them elsewhere: answers go to the vendor handles, events to the consumer ones.
+    void SetSharedNode(bool shared);
+
+    // Queues a press and a release of `usage` on every open consumer-control handle (every open
+    // handle on a shared node); returns the number of handles that will see it (0 when nobody
+    // listens or the device has no such collection).
     std::size_t RaiseConsumerEvent(std::uint16_t usage);
+    // Waits until every report queued for the open handles has become readable (the latency
+    // model and late answers delay them).
+    void SettleInputs();
 
     // The buttons on the device, as a person presses them. The slot button makes slot (0..4)
     // the active one and announces it (usage 0x401); the restore button brings back the factory
@@ -110,6 +132,8 @@ public:
     std::size_t WriteAttempts() const;  // every write, failed ones included
 
     std::vector<std::uint8_t> Memory(MemoryArea area) const;
+    // The on-device slot the device plays (byte 0 of its parameter area).
+    int ActiveSlot() const;
     // False when the bytes do not fit the area.
     bool SetMemory(MemoryArea area, std::size_t offset, std::span<const std::uint8_t> bytes);
     void RestoreFactory();
@@ -134,7 +158,8 @@ private:
         device::HidOpenOptions options;
         std::uint64_t generation = 0;
         std::uint64_t abortEpoch = 0;
-        bool expectNoAnswer = false;  // its last request was lost: a read need not wait
+        // Its last request gets no (further) answer: a read with nothing queued need not wait.
+        bool expectNoAnswer = false;
         std::deque<PendingInput> inputs;
     };
     class Handle;
@@ -150,6 +175,10 @@ private:
     void Release(HandleState* handle);
 
     bool AliveLocked(const HandleState& handle) const;
+    // Whether a handle of this collection gets reports meant for `collection`.
+    bool ReceivesLocked(const HandleState& handle, Collection collection) const;
+    // Queues a report on every live handle that receives `collection`; the handle count.
+    std::size_t DeliverLocked(Collection collection, const PendingInput& input);
     void UnplugLocked();
     std::optional<FaultKind> FaultAtLocked(std::size_t packet) const;
     void QueueWrite(AreaMask areas);
@@ -164,6 +193,7 @@ private:
     bool plugged_ = true;
     std::uint64_t generation_ = 1;
     std::chrono::nanoseconds latency_{0};
+    bool sharedNode_ = false;
     std::vector<Fault> faults_;
     std::size_t packetCount_ = 0;
     std::size_t writeAttempts_ = 0;

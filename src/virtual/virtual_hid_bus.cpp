@@ -20,6 +20,10 @@ void VirtualHidBus::SetLatency(std::chrono::nanoseconds latency) {
     for (auto& device : devices_) device->SetLatency(latency);
 }
 
+void VirtualHidBus::SetSharedNode(bool shared) {
+    for (auto& device : devices_) device->SetSharedNode(shared);
+}
+
 void VirtualHidBus::PersistAll() {
     for (auto& device : devices_) device->Persist();
 }

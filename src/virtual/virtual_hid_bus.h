@@ -30,6 +30,7 @@ public:
     VirtualDevice& MousePad() { return Device(device::DeviceKind::MousePad); }
 
     void SetLatency(std::chrono::nanoseconds latency);  // for all three
+    void SetSharedNode(bool shared);                     // for all three, see VirtualDevice
     void PersistAll();
 
     bool Enumerate(std::vector<std::string>& paths) override;

@@ -169,7 +169,7 @@ TEST(DeviceLinkTest, BrokenAnswersGiveResultCodesNotCrashes) {
     };
     const std::array<Case, 4> cases{{
         {FaultKind::ShortAnswer, kNoAnswer},       // truncated every time: never a whole answer
-        {FaultKind::WrongReportId, kSuccess},      // only status and payload count
+        {FaultKind::WrongReportId, kNoAnswer},     // another report of the node, not an answer
         {FaultKind::GarbageAnswer, kSuccess},      // noise in the status byte that is no error
         {FaultKind::RemoveDuringTransfer, kWriteFailed},
     }};
@@ -179,7 +179,8 @@ TEST(DeviceLinkTest, BrokenAnswersGiveResultCodesNotCrashes) {
         std::array<std::uint8_t, 512> bank{};
         bank.fill(0xCC);
         EXPECT_EQ(d.link.ReadKeyBank(bank, 0), c.expected) << static_cast<int>(c.fault);
-        if (c.fault == FaultKind::ShortAnswer) {
+        if (c.expected == kNoAnswer) {
+            EXPECT_EQ(d.Device().Requests().size(), 1u + DeviceLink::kMaxAttempts);
             // The first chunk arrived whole; nothing stale or out of bounds after it.
             EXPECT_EQ(bank[0], 0x10);
             EXPECT_EQ(bank[56], 0xCC);

@@ -205,7 +205,7 @@ TEST(VirtualDeviceTest, ConcurrentLinksAndEventsStayConsistent) {
         });
     }
     for (auto& t : threads) t.join();
-    // Answers may be taken by another thread's read, but every exchange gets one.
+    // Every exchange gets an answer (that it is its own is the link's tests' concern).
     EXPECT_EQ(failures, 0);
 }
 
