@@ -106,6 +106,18 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
+std::string CaseFoldKey(std::string_view text) {
+    std::string key;
+    key.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char32_t c = FoldCase(NextCodePoint(text, i));
+        // Fixed width keeps invalid bytes (above the Unicode range) apart from real characters.
+        for (int shift = 16; shift >= 0; shift -= 8) key += static_cast<char>((c >> shift) & 0xFF);
+    }
+    return key;
+}
+
 bool FileExists(const std::string& path) { return StatIs(path, S_IFREG); }
 
 bool FolderExists(const std::string& path) { return StatIs(path, S_IFDIR); }
@@ -149,6 +161,33 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
     ::close(fd);
     if (!ok) return std::nullopt;
     return bytes;
+}
+
+WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    WholeFile result;
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+        result.error = path.empty() ? ENOENT : errno;
+        result.outcome = result.error == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.outcome = ReadOutcome::NotRegular;
+        return result;
+    }
+    // One byte more than the limit tells a file at the limit from a larger one.
+    auto bytes = ReadFileBytes(path, maxBytes + 1);
+    if (!bytes) {
+        result.error = errno;
+        return result;
+    }
+    if (bytes->size() > maxBytes) {
+        result.outcome = ReadOutcome::TooLarge;
+        return result;
+    }
+    result.outcome = ReadOutcome::Ok;
+    result.bytes = std::move(*bytes);
+    return result;
 }
 
 bool CopyFile(const std::string& source, const std::string& destination, bool overwrite) {

@@ -18,6 +18,9 @@ bool IsPlainFileName(std::string_view name);
 // Text comparison without regard to letter case, for file, profile and macro names (ASCII and
 // the common Latin, Greek and Cyrillic letters; other characters compare as they are).
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The text with each character folded as EqualsIgnoreCase folds it: two texts compare equal
+// without regard to case exactly when their keys are equal. For hash lookups.
+std::string CaseFoldKey(std::string_view text);
 
 bool FileExists(const std::string& path);    // a regular file (after following links)
 bool FolderExists(const std::string& path);
@@ -30,6 +33,22 @@ std::optional<std::string> ResolveCaseInsensitive(const std::string& path);
 inline constexpr std::size_t kDefaultReadLimit = 16u << 20;
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
                                                        std::size_t maxBytes = kDefaultReadLimit);
+
+// A whole-file read that says why it did not give the whole file, for writers that rewrite
+// what they read and must never store less than the file held.
+enum class ReadOutcome {
+    Ok,          // bytes hold the whole file
+    Missing,     // nothing at path
+    NotRegular,  // a folder, FIFO, device or socket
+    TooLarge,    // larger than the limit
+    Failed,      // could not be opened or read (error holds errno)
+};
+struct WholeFile {
+    ReadOutcome outcome = ReadOutcome::Failed;
+    std::vector<std::uint8_t> bytes;
+    int error = 0;
+};
+WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes = kDefaultReadLimit);
 
 // Copies source over destination byte for byte (atomically). With overwrite false an existing
 // destination (any spelling) makes it fail and stay as it was.

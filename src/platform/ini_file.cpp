@@ -1,10 +1,14 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
+#include <utility>
 #include <mutex>
 
 #include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/save_failures.h"
 
 namespace corvane::platform {
 namespace {
@@ -12,6 +16,7 @@ namespace {
 constexpr std::string_view kBlanks = " \t";
 constexpr std::uint8_t kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 constexpr std::uint8_t kUtf16LeBom[] = {0xFF, 0xFE};
+constexpr std::uint8_t kUtf16BeBom[] = {0xFE, 0xFF};
 constexpr char32_t kReplacement = 0xFFFD;
 
 std::string_view Trim(std::string_view s) {
@@ -19,10 +24,6 @@ std::string_view Trim(std::string_view s) {
     if (first == std::string_view::npos) return {};
     const auto last = s.find_last_not_of(kBlanks);
     return s.substr(first, last - first + 1);
-}
-
-bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b) {
-    return EqualsIgnoreCase(a, b);
 }
 
 // The section name of a "[name]" line; nothing for other lines.
@@ -94,12 +95,15 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-std::string DecodeUtf16Le(std::span<const std::uint8_t> bytes) {
+enum class ByteOrder { Little, Big };
+
+std::string DecodeUtf16(std::span<const std::uint8_t> bytes, ByteOrder order) {
     std::string out;
     out.reserve(bytes.size());
     std::size_t i = 0;
+    const int low = order == ByteOrder::Little ? 0 : 1;
     auto unit = [&](std::size_t at) {
-        return static_cast<char16_t>(bytes[at] | (bytes[at + 1] << 8));
+        return static_cast<char16_t>(bytes[at + low] | (bytes[at + 1 - low] << 8));
     };
     while (i + 1 < bytes.size()) {
         const char16_t u = unit(i);
@@ -117,10 +121,17 @@ std::string DecodeUtf16Le(std::span<const std::uint8_t> bytes) {
     return out;
 }
 
-void AppendUtf16Le(std::vector<std::uint8_t>& out, std::string_view text) {
+void AppendUtf16(std::vector<std::uint8_t>& out, std::string_view text, ByteOrder order) {
     auto put = [&](char16_t u) {
-        out.push_back(static_cast<std::uint8_t>(u & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(u >> 8));
+        const auto lo = static_cast<std::uint8_t>(u & 0xFF);
+        const auto hi = static_cast<std::uint8_t>(u >> 8);
+        if (order == ByteOrder::Little) {
+            out.push_back(lo);
+            out.push_back(hi);
+        } else {
+            out.push_back(hi);
+            out.push_back(lo);
+        }
     };
     std::size_t i = 0;
     while (i < text.size()) {
@@ -192,31 +203,46 @@ IniDocument IniDocument::Parse(std::string_view text) {
     return Parse(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+namespace {
+
+bool StartsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix) {
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+}  // namespace
+
 IniDocument IniDocument::Parse(std::span<const std::uint8_t> bytes) {
     IniDocument doc;
     std::string text;
-    if (bytes.size() >= 2 && bytes[0] == kUtf16LeBom[0] && bytes[1] == kUtf16LeBom[1]) {
+    if (StartsWith(bytes, kUtf16LeBom)) {
         doc.encoding_ = Encoding::Utf16Le;
-        text = DecodeUtf16Le(bytes.subspan(2));
-    } else if (bytes.size() >= 3 && bytes[0] == kUtf8Bom[0] && bytes[1] == kUtf8Bom[1] &&
-               bytes[2] == kUtf8Bom[2]) {
+        text = DecodeUtf16(bytes.subspan(2), ByteOrder::Little);
+    } else if (StartsWith(bytes, kUtf16BeBom)) {
+        doc.encoding_ = Encoding::Utf16Be;
+        text = DecodeUtf16(bytes.subspan(2), ByteOrder::Big);
+    } else if (StartsWith(bytes, kUtf8Bom)) {
         doc.encoding_ = Encoding::Utf8Bom;
         text.assign(bytes.begin() + 3, bytes.end());
     } else {
         text.assign(bytes.begin(), bytes.end());
     }
+    bool first = true;
     std::size_t start = 0;
     while (start < text.size()) {
         auto nl = text.find('\n', start);
-        const bool terminated = nl != std::string::npos;
-        if (!terminated) nl = text.size();
+        if (nl == std::string::npos) nl = text.size();
         Line line{text.substr(start, nl - start), false};
         if (!line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
             line.cr = true;
         }
-        if (doc.lines_.empty()) doc.crlf_ = line.cr;
-        doc.lines_.push_back(std::move(line));
+        if (first) doc.crlf_ = line.cr;
+        first = false;
+        if (SectionOf(line.text)) {
+            doc.blocks_.push_back(Block{std::move(line), {}, {}, false});
+        } else {
+            doc.blocks_.back().body.push_back(std::move(line));
+        }
         start = nl + 1;
     }
     return doc;
@@ -224,18 +250,26 @@ IniDocument IniDocument::Parse(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> IniDocument::Serialize() const {
     std::string text;
-    for (const Line& line : lines_) {
+    auto append = [&text](const Line& line) {
         text += line.text;
         text += line.cr ? "\r\n" : "\n";
+    };
+    for (const Block& block : blocks_) {
+        if (block.header) append(*block.header);
+        for (const Line& line : block.body) append(line);
     }
     std::vector<std::uint8_t> out;
     switch (encoding_) {
         case Encoding::Utf16Le:
-            for (const std::uint8_t b : kUtf16LeBom) out.push_back(b);
-            AppendUtf16Le(out, text);
+            out.assign(std::begin(kUtf16LeBom), std::end(kUtf16LeBom));
+            AppendUtf16(out, text, ByteOrder::Little);
+            return out;
+        case Encoding::Utf16Be:
+            out.assign(std::begin(kUtf16BeBom), std::end(kUtf16BeBom));
+            AppendUtf16(out, text, ByteOrder::Big);
             return out;
         case Encoding::Utf8Bom:
-            for (const std::uint8_t b : kUtf8Bom) out.push_back(b);
+            out.assign(std::begin(kUtf8Bom), std::end(kUtf8Bom));
             break;
         case Encoding::Utf8:
             break;
@@ -244,35 +278,45 @@ std::vector<std::uint8_t> IniDocument::Serialize() const {
     return out;
 }
 
-std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section) const {
-    std::optional<Range> found;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const auto name = SectionOf(lines_[i].text);
-        if (!name) continue;
-        if (found) {
-            found->end = i;
-            return found;
-        }
-        if (AsciiEqualsIgnoreCase(*name, section)) found = Range{i, lines_.size()};
+void IniDocument::IndexSections() const {
+    if (sectionsBuilt_) return;
+    sections_.clear();
+    for (std::size_t i = 1; i < blocks_.size(); ++i) {
+        sections_.emplace(CaseFoldKey(*SectionOf(blocks_[i].header->text)), i);
     }
-    return found;
+    sectionsBuilt_ = true;
 }
 
-std::optional<std::size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
-    for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const auto kv = KeyOf(lines_[i].text);
-        if (kv && AsciiEqualsIgnoreCase(kv->key, key)) return i;
+const IniDocument::Block* IniDocument::FindBlock(std::string_view section) const {
+    IndexSections();
+    const auto it = sections_.find(CaseFoldKey(section));
+    return it == sections_.end() ? nullptr : &blocks_[it->second];
+}
+
+IniDocument::Block* IniDocument::FindBlock(std::string_view section) {
+    return const_cast<Block*>(std::as_const(*this).FindBlock(section));
+}
+
+std::optional<std::size_t> IniDocument::FindKey(const Block& block, std::string_view key) const {
+    if (!block.keysBuilt) {
+        block.keys.clear();
+        for (std::size_t i = 0; i < block.body.size(); ++i) {
+            if (const auto kv = KeyOf(block.body[i].text)) block.keys.emplace(CaseFoldKey(kv->key), i);
+        }
+        block.keysBuilt = true;
     }
-    return std::nullopt;
+    const auto it = block.keys.find(CaseFoldKey(key));
+    if (it == block.keys.end()) return std::nullopt;
+    return it->second;
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
-    const auto range = FindSection(section);
-    if (!range) return std::nullopt;
-    const auto at = FindKey(*range, key);
+    const Block* block = FindBlock(section);
+    if (!block) return std::nullopt;
+    const auto at = FindKey(*block, key);
     if (!at) return std::nullopt;
-    std::string_view value = Unquote(KeyOf(lines_[*at].text)->value);
+    std::string_view value = Unquote(KeyOf(block->body[*at].text)->value);
     // Values are C strings to every reader: a NUL ends them.
     value = value.substr(0, value.find('\0'));
     return std::string(value);
@@ -285,7 +329,7 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
 }
 
 bool IniDocument::HasSection(std::string_view section) const {
-    return FindSection(section).has_value();
+    return FindBlock(section) != nullptr;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -300,41 +344,43 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         return false;
     }
     const std::string stored = Quote(value);
-    const auto range = FindSection(section);
-    if (!range) {
-        lines_.push_back({"[" + std::string(section) + "]", crlf_});
-        lines_.push_back({std::string(key) + "=" + stored, crlf_});
+    Block* block = FindBlock(section);
+    if (!block) {
+        blocks_.push_back(Block{Line{"[" + std::string(section) + "]", crlf_}, {}, {}, false});
+        sections_.emplace(CaseFoldKey(section), blocks_.size() - 1);
+        blocks_.back().body.push_back({std::string(key) + "=" + stored, crlf_});
         return true;
     }
-    if (const auto at = FindKey(*range, key)) {
+    if (const auto at = FindKey(*block, key)) {
         // Keep the key as it was spelled in the file.
-        const std::string oldKey(KeyOf(lines_[*at].text)->key);
-        lines_[*at].text = oldKey + "=" + stored;
+        const std::string oldKey(KeyOf(block->body[*at].text)->key);
+        block->body[*at].text = oldKey + "=" + stored;
         return true;
     }
-    // After the section's last non-blank line, so blank separators stay between sections.
-    std::size_t insertAt = range->header + 1;
-    for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!Trim(lines_[i].text).empty()) insertAt = i + 1;
-    }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                  Line{std::string(key) + "=" + stored, crlf_});
+    // After the section's last non-blank line, so blank separators stay between sections. Only
+    // blank lines follow that place, so no indexed key moves.
+    std::size_t insertAt = block->body.size();
+    while (insertAt > 0 && Trim(block->body[insertAt - 1].text).empty()) --insertAt;
+    block->body.insert(block->body.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                       Line{std::string(key) + "=" + stored, crlf_});
+    block->keys.emplace(CaseFoldKey(key), insertAt);
     return true;
 }
 
 void IniDocument::RemoveKey(std::string_view section, std::string_view key) {
-    const auto range = FindSection(Trim(section));
-    if (!range) return;
-    if (const auto at = FindKey(*range, Trim(key))) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
+    Block* block = FindBlock(Trim(section));
+    if (!block) return;
+    if (const auto at = FindKey(*block, Trim(key))) {
+        block->body.erase(block->body.begin() + static_cast<std::ptrdiff_t>(*at));
+        block->keysBuilt = false;
     }
 }
 
 void IniDocument::RemoveSection(std::string_view section) {
-    const auto range = FindSection(Trim(section));
-    if (!range) return;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(range->header),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
+    const Block* block = FindBlock(Trim(section));
+    if (!block) return;
+    blocks_.erase(blocks_.begin() + (block - blocks_.data()));
+    sectionsBuilt_ = false;
 }
 
 IniDocument IniFile::Load() const {
@@ -355,13 +401,21 @@ int IniFile::ReadInt(std::string_view section, std::string_view key) const {
 bool IniFile::Update(const std::function<void(IniDocument&)>& change) const {
     if (path_.empty()) return false;
     std::lock_guard lock(WriteMutex());
-    const auto before = ReadFileBytes(path_);
-    IniDocument doc =
-        before ? IniDocument::Parse(std::span<const std::uint8_t>(*before)) : IniDocument{};
+    const WholeFile before = ReadWholeFile(path_);
+    // Rewriting a file that was not read whole would store less than it held.
+    if (before.outcome != ReadOutcome::Ok && before.outcome != ReadOutcome::Missing) {
+        ReportSaveFailure(before.outcome == ReadOutcome::NotRegular ? SaveFailure::NotAFile
+                                                                     : SaveFailure::NotReadWhole,
+                          path_, before.error);
+        return false;
+    }
+    IniDocument doc = before.outcome == ReadOutcome::Ok
+                          ? IniDocument::Parse(std::span<const std::uint8_t>(before.bytes))
+                          : IniDocument{};
     change(doc);
     const auto bytes = doc.Serialize();
     // Nothing to store when the change left the file as it was (or a missing file empty).
-    if (before ? bytes == *before : bytes.empty()) return true;
+    if (before.outcome == ReadOutcome::Ok ? bytes == before.bytes : bytes.empty()) return true;
     return WriteFileAtomically(path_, std::span<const std::uint8_t>(bytes));
 }
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane::platform {
@@ -46,19 +47,30 @@ public:
     void RemoveSection(std::string_view section);
 
 private:
-    enum class Encoding { Utf8, Utf8Bom, Utf16Le };
+    enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be };
     struct Line {
         std::string text;  // UTF-8, without the line break
         bool cr = false;   // the line ended in "\r\n"
     };
-    struct Range {
-        std::size_t header;  // index of the "[section]" line
-        std::size_t end;     // one past the section's last line
+    // A "[name]" line and the lines up to the next one. The first block has no header: it holds
+    // what stands before the first section and is unreachable by name.
+    struct Block {
+        std::optional<Line> header;
+        std::vector<Line> body;
+        // Case-folded key -> index in body of its first line; built when first asked for.
+        mutable std::unordered_map<std::string, std::size_t> keys;
+        mutable bool keysBuilt = false;
     };
-    std::optional<Range> FindSection(std::string_view section) const;
-    std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
+    // Lookups go through hash maps so that reading or writing n keys costs O(n), not O(n^2).
+    const Block* FindBlock(std::string_view section) const;
+    Block* FindBlock(std::string_view section);
+    std::optional<std::size_t> FindKey(const Block& block, std::string_view key) const;
+    void IndexSections() const;
 
-    std::vector<Line> lines_;
+    std::vector<Block> blocks_{Block{}};
+    // Case-folded section name -> index of its first block; built when first asked for.
+    mutable std::unordered_map<std::string, std::size_t> sections_;
+    mutable bool sectionsBuilt_ = false;
     Encoding encoding_ = Encoding::Utf8;
     bool crlf_ = false;
 };

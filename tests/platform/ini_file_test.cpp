@@ -1,12 +1,19 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
 
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/files.h"
+#include "platform/save_failures.h"
 #include "test_home.h"
 
 namespace corvane::platform {
@@ -121,6 +128,47 @@ TEST(IniDocument, Utf16FilesStayUtf16) {
     EXPECT_EQ(doc.Serialize(), bytes);
 }
 
+TEST(IniDocument, Utf16BigEndianFilesReadAndStayBigEndian) {
+    // "[S]\nk=é\n" in UTF-16BE with its byte-order mark.
+    const std::vector<std::uint8_t> bytes = {0xFE, 0xFF, 0, '[', 0, 'S', 0, ']', 0, '\n',
+                                             0,    'k',  0, '=', 0, 0xE9, 0, '\n'};
+    IniDocument doc = IniDocument::Parse(std::span<const std::uint8_t>(bytes));
+    EXPECT_EQ(doc.Get("S", "k"), "é");
+    ASSERT_TRUE(doc.Set("S", "k", "é"));
+    EXPECT_EQ(doc.Serialize(), bytes);
+    ASSERT_TRUE(doc.Set("S", "n", "1"));
+    const auto grown = doc.Serialize();
+    EXPECT_EQ(IniDocument::Parse(std::span<const std::uint8_t>(grown)).Get("S", "n"), "1");
+    EXPECT_EQ(grown[0], 0xFE);
+}
+
+TEST(IniDocument, ManyKeysCostLinearTime) {
+    // Index files with tens of thousands of names were read and written key by key in
+    // quadratic time (minutes for 65 535 names).
+    constexpr int kNames = 65535;
+    const auto started = std::chrono::steady_clock::now();
+    IniDocument doc;
+    for (int i = 0; i < kNames; ++i) ASSERT_TRUE(doc.Set("Names", std::to_string(i), "n" + std::to_string(i)));
+    const auto bytes = doc.Serialize();
+    const IniDocument read = IniDocument::Parse(std::span<const std::uint8_t>(bytes));
+    for (int i = 0; i < kNames; i += 997) EXPECT_EQ(read.Get("NAMES", std::to_string(i)), "n" + std::to_string(i));
+    for (int i = 0; i < kNames; ++i) ASSERT_FALSE(read.Get("names", std::to_string(i)).empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST(IniDocument, EditsAfterRemovalsFindTheRightLines) {
+    IniDocument doc = IniDocument::Parse("[A]\na=1\nb=2\nc=3\n\n[B]\nx=1\n[a]\nlate=1\n");
+    doc.RemoveKey("A", "a");
+    ASSERT_TRUE(doc.Set("A", "c", "30"));
+    ASSERT_TRUE(doc.Set("A", "d", "4"));
+    doc.RemoveSection("B");
+    ASSERT_TRUE(doc.Set("B", "y", "2"));
+    doc.RemoveSection("A");  // the later section of the same name becomes the one read
+    EXPECT_EQ(doc.Get("A", "late"), "1");
+    const auto bytes = doc.Serialize();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "[a]\nlate=1\n[B]\ny=2\n");
+}
+
 TEST(IniConversion, ToIntTakesLeadingDigits) {
     const std::pair<const char*, int> cases[] = {
         {"12", 12}, {"  -7x", -7}, {"+3", 3}, {"abc", 0}, {"", 0}, {"1.9", 1},
@@ -174,6 +222,56 @@ TEST(IniFile, ConcurrentWritersLoseNoKey) {
     for (int t = 0; t < 4; ++t) {
         for (int i = 0; i < 10; ++i) EXPECT_EQ(doc.Get("T" + std::to_string(t), std::to_string(i)), std::to_string(i));
     }
+}
+
+TEST(IniFile, UpdatesNeverStoreLessThanTheFileHeld) {
+    TestHome home;
+    std::vector<std::pair<SaveFailure, std::string>> reported;
+    ScopedSaveFailureSink sink([&](SaveFailure kind, const std::string& path) { reported.emplace_back(kind, path); });
+
+    // Larger than a read takes: the write is refused and the file stays as it was.
+    const std::string big = home.root() + "/big.ini";
+    WriteText(big, "[S]\nk=1\n" + std::string(kDefaultReadLimit, ';') + "\n");
+    const auto sizeBefore = std::filesystem::file_size(big);
+    EXPECT_FALSE(IniFile(big).WriteString("S", "k", "2"));
+    EXPECT_EQ(std::filesystem::file_size(big), sizeBefore);
+
+    const std::string folder = home.root() + "/folder.ini";
+    std::filesystem::create_directory(folder);
+    EXPECT_FALSE(IniFile(folder).WriteString("S", "k", "2"));
+    const std::string fifo = home.root() + "/fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(IniFile(fifo).WriteString("S", "k", "2"));  // and does not hang on the FIFO
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    ASSERT_EQ(reported.size(), 3u);
+    EXPECT_EQ(reported[0], std::make_pair(SaveFailure::NotReadWhole, big));
+    EXPECT_EQ(reported[1], std::make_pair(SaveFailure::NotAFile, folder));
+    EXPECT_EQ(reported[2], std::make_pair(SaveFailure::NotAFile, fifo));
+}
+
+TEST(AtomicFile, FailedWritesAreReportedAndStaleTemporariesRemoved) {
+    TestHome home;
+    std::vector<SaveFailure> reported;
+    ScopedSaveFailureSink sink([&](SaveFailure kind, const std::string&) { reported.push_back(kind); });
+    {
+        ScopedAtomicWriteFault full(AtomicWriteFault::DiskFull);
+        EXPECT_FALSE(WriteFileAtomically(home.root() + "/x.pro", std::string_view("abcd")));
+    }
+    EXPECT_FALSE(WriteFileAtomically(home.root() + "/" + std::string(300, 'n') + ".pro", std::string_view("a")));
+    EXPECT_EQ(reported, (std::vector{SaveFailure::DiskFull, SaveFailure::NameTooLong}));
+
+    // A writer that no longer runs (pid far above any live one) left two; ours and others stay.
+    const std::string dir = home.root() + "/";
+    const std::vector<std::string> stale = {TempFileName(dir + "a.pro", 999999999, 0),
+                                            TempFileName(dir + "kbProfile.ini", 999999999, 7)};
+    const std::vector<std::string> kept = {TempFileName(dir + "b.pro", ::getpid(), 3),
+                                           dir + "c.tmp", dir + "d.tmp12", dir + "e.tmpx_1", dir + ".tmp1_1"};
+    for (const auto& p : stale) WriteText(p, "x");
+    for (const auto& p : kept) WriteText(p, "x");
+    EXPECT_EQ(RemoveStaleTempFiles(dir), 2);
+    for (const auto& p : stale) EXPECT_FALSE(std::filesystem::exists(p)) << p;
+    for (const auto& p : kept) EXPECT_TRUE(std::filesystem::exists(p)) << p;
 }
 
 TEST(IniFile, MissingFolderFailsQuietly) {
