@@ -153,7 +153,8 @@ TEST(IniDocument, ManyKeysCostLinearTime) {
     const IniDocument read = IniDocument::Parse(std::span<const std::uint8_t>(bytes));
     for (int i = 0; i < kNames; i += 997) EXPECT_EQ(read.Get("NAMES", std::to_string(i)), "n" + std::to_string(i));
     for (int i = 0; i < kNames; ++i) ASSERT_FALSE(read.Get("names", std::to_string(i)).empty());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // Quadratic lookups take minutes here; linear ones about a second (more under sanitizers).
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
 }
 
 TEST(IniDocument, EditsAfterRemovalsFindTheRightLines) {
