@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/debug_out.h"
 #include "platform/tick.h"
 
 namespace corvane::platform {
@@ -100,26 +101,42 @@ InstanceClaim InstanceServer::Claim(std::string_view name, const std::string& fo
         return errno == EWOULDBLOCK ? InstanceClaim::AnotherRuns : InstanceClaim::Failed;
     }
 
+    // From here on the lock alone makes this process the instance: without a socket it still
+    // runs alone, only scripting and the second start's knock are unavailable.
+    lockFd_ = std::move(lock);
+    const char* failed = ListenAt(base);
+    if (failed) {
+        const int error = errno;
+        debugOut("instance: scripting unavailable, " + std::string(failed) + " " + base + ": " +
+                 std::strerror(error));
+    }
+    return InstanceClaim::First;
+}
+
+const char* InstanceServer::ListenAt(const std::string& base) {
     sockaddr_un addr{};
-    if (!FillAddress(base, addr)) return InstanceClaim::Failed;
+    if (!FillAddress(base, addr)) {
+        errno = ENAMETOOLONG;
+        return "socket path too long:";
+    }
     // We hold the lock, so a socket file still there belongs to an instance that died.
     ::unlink(base.c_str());
     UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener) return InstanceClaim::Failed;
+    if (!listener) return "cannot create socket";
     const mode_t oldMask = ::umask(077);
     const int bound = ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
     ::umask(oldMask);
-    if (bound != 0) return InstanceClaim::Failed;
+    if (bound != 0) return "cannot bind";
     // The umask above covers the bind; the mode is set again in case another thread changed it.
     if (::chmod(base.c_str(), kPrivateSocketMode) != 0 || ::listen(listener.Get(), kListenBacklog) != 0) {
+        const int error = errno;
         ::unlink(base.c_str());
-        return InstanceClaim::Failed;
+        errno = error;
+        return "cannot listen at";
     }
-
     socketPath_ = base;
-    lockFd_ = std::move(lock);
     listenFd_ = std::move(listener);
-    return InstanceClaim::First;
+    return nullptr;
 }
 
 bool InstanceServer::Serve(LineHandler handler, PeerCheck check) {
@@ -159,18 +176,43 @@ void InstanceServer::Loop() {
         if (!conn) continue;
         ReapConnections(false);
         const auto peer = PeerOf(conn.Get());
-        // A refused peer, or one too many, is closed at once without a word.
-        if (!peer || !check_(*peer) || connections_.size() >= kMaxInstanceConnections) continue;
+        // A refused peer is closed at once without a word.
+        if (!peer || !check_(*peer)) continue;
+        // Idle connections must not lock scripting out: at the limit the one idle longest
+        // makes room; when every connection is busy the new one is closed.
+        if (connections_.size() >= kMaxInstanceConnections && !DropIdlestConnection()) continue;
         auto connection = std::make_unique<Connection>();
         Connection* self = connection.get();
+        self->fd = conn.Get();
+        self->lastActive.store(TickMs());
         self->thread = std::thread([this, self, fd = std::move(conn)]() mutable {
-            ServeConnection(fd.Get());
-            fd.Reset();
+            ServeConnection(*self);
+            {
+                std::lock_guard lock(self->fdMutex);
+                self->fd = -1;
+                fd.Reset();
+            }
             self->done.store(true);
         });
         connections_.push_back(std::move(connection));
     }
     ReapConnections(true);
+}
+
+bool InstanceServer::DropIdlestConnection() {
+    Connection* idlest = nullptr;
+    for (const auto& c : connections_) {
+        if (c->done.load() || c->busy.load()) continue;
+        if (!idlest || c->lastActive.load() < idlest->lastActive.load()) idlest = c.get();
+    }
+    if (!idlest) return false;
+    {
+        std::lock_guard lock(idlest->fdMutex);
+        if (idlest->fd >= 0) ::shutdown(idlest->fd, SHUT_RDWR);
+    }
+    idlest->thread.join();
+    connections_.remove_if([idlest](const auto& c) { return c.get() == idlest; });
+    return true;
 }
 
 void InstanceServer::ReapConnections(bool all) {
@@ -184,7 +226,8 @@ void InstanceServer::ReapConnections(bool all) {
     }
 }
 
-void InstanceServer::ServeConnection(int fd) {
+void InstanceServer::ServeConnection(Connection& connection) {
+    const int fd = connection.fd;
     std::string buffer;
     for (;;) {
         // The wake descriptor is never drained, so once Stop signals it every connection sees it.
@@ -199,6 +242,7 @@ void InstanceServer::ServeConnection(int fd) {
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) return;
+        connection.lastActive.store(TickMs());
         buffer.append(chunk, static_cast<std::size_t>(n));
         std::size_t start = 0;
         for (;;) {
@@ -212,7 +256,9 @@ void InstanceServer::ServeConnection(int fd) {
             } else if (line.find('\0') != std::string_view::npos) {
                 reply = kLineHasNul;
             } else {
+                connection.busy.store(true);
                 reply = handler_(line);
+                connection.busy.store(false);
             }
             // A reply is one line: a newline inside it would split it in two.
             for (char& c : reply) {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +34,8 @@ bool SameUserPeer(const PeerCredentials& peer);
 
 // Longest command line accepted; a longer line, or one holding a NUL, is refused.
 inline constexpr std::size_t kMaxInstanceLineLength = 4096;
-// Connections served at the same time; one more is closed at once.
+// Connections served at the same time; one more replaces the connection idle longest, or is
+// closed at once when every connection is in the middle of a command.
 inline constexpr std::size_t kMaxInstanceConnections = 16;
 
 // The user's runtime folder: $XDG_RUNTIME_DIR when it is an existing folder owned by us that
@@ -52,7 +55,8 @@ public:
     InstanceServer(const InstanceServer&) = delete;
     InstanceServer& operator=(const InstanceServer&) = delete;
 
-    // Takes the name in folder. First: this process is the instance and may Serve().
+    // Takes the name in folder. First: this process is the instance (the lock decides); it may
+    // Serve() when the socket could be made too (Listening()), which is logged otherwise.
     InstanceClaim Claim(std::string_view name, const std::string& folder = UserRuntimeFolder());
 
     // Starts answering connections. Each admitted connection is served on a thread of its own:
@@ -67,15 +71,23 @@ public:
     void Stop();
 
     const std::string& SocketPath() const { return socketPath_; }
+    bool Listening() const { return static_cast<bool>(listenFd_); }
 
 private:
     struct Connection {
         std::thread thread;
         std::atomic<bool> done{false};
+        std::atomic<bool> busy{false};  // a command is being handled
+        std::atomic<std::uint64_t> lastActive{0};
+        std::mutex fdMutex;  // the descriptor is closed by its thread, shut down by the acceptor
+        int fd = -1;
     };
+    // Makes the socket at base; the failed step's words (errno set) or nullptr.
+    const char* ListenAt(const std::string& base);
     void Loop();
-    void ServeConnection(int fd);
+    void ServeConnection(Connection& connection);
     void ReapConnections(bool all);
+    bool DropIdlestConnection();
 
     std::string socketPath_;
     UniqueFd lockFd_;

@@ -109,6 +109,38 @@ TEST_F(InstanceSocketTest, BadLinesAreRefusedAndOrderIsKept) {
     }
 }
 
+TEST_F(InstanceSocketTest, TheLockAloneDecidesWhenNoSocketCanBeMade) {
+    // A folder where the socket should be, and a folder path too long for a socket address.
+    std::filesystem::create_directory(folder_ + "/TORVLINKDRVER");
+    std::filesystem::create_directory(folder_ + "/TORVLINKDRVER/x");  // not removable by unlink
+    const std::string deep = folder_ + "/" + std::string(120, 'd');
+    std::filesystem::create_directory(deep);
+    for (const std::string& where : {folder_, deep}) {
+        InstanceServer first;
+        ASSERT_EQ(first.Claim("TORVLINKDRVER", where), InstanceClaim::First) << where;
+        EXPECT_FALSE(first.Listening());
+        EXPECT_FALSE(first.Serve([](std::string_view) { return std::string("ok"); }));
+        InstanceServer second;
+        EXPECT_EQ(second.Claim("TORVLINKDRVER", where), InstanceClaim::AnotherRuns) << where;
+    }
+}
+
+TEST_F(InstanceSocketTest, IdleConnectionsDoNotLockScriptingOut) {
+    InstanceServer server;
+    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    ASSERT_TRUE(server.Serve([](std::string_view line) { return "got " + std::string(line); }));
+    std::vector<InstanceClient> idle(kMaxInstanceConnections + 4);
+    for (auto& c : idle) {
+        ASSERT_TRUE(c.Connect("TORVLINKDRVER", folder_));
+        EXPECT_EQ(c.Request("hello"), "got hello");
+    }
+    InstanceClient late;
+    ASSERT_TRUE(late.Connect("TORVLINKDRVER", folder_));
+    EXPECT_EQ(late.Request("still here?"), "got still here?");
+    // The connection used last survives the crowding.
+    EXPECT_EQ(idle.back().Request("again"), "got again");
+}
+
 TEST(UserRuntimeFolder, IsOwnedByUs) {
     const std::string folder = UserRuntimeFolder();
     ASSERT_FALSE(folder.empty());
