@@ -44,15 +44,15 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The levels a spec gives each category, or nothing when any entry is malformed.
-std::optional<std::array<LogLevel, kCategoryCount>> ParseSpec(std::string_view spec, LogLevel base) {
+// The levels a setting gives each category, or nothing when any entry is malformed.
+std::optional<std::array<LogLevel, kCategoryCount>> ParseSetting(std::string_view setting, LogLevel base) {
     std::array<LogLevel, kCategoryCount> levels{};
-    spec = Trim(spec);
-    levels.fill(spec.empty() ? base : kNarrowedLevel);
-    while (!spec.empty()) {
-        const std::size_t comma = spec.find(',');
-        const std::string_view entry = Trim(spec.substr(0, comma));
-        spec = comma == std::string_view::npos ? std::string_view{} : spec.substr(comma + 1);
+    setting = Trim(setting);
+    levels.fill(setting.empty() ? base : kNarrowedLevel);
+    while (!setting.empty()) {
+        const std::size_t comma = setting.find(',');
+        const std::string_view entry = Trim(setting.substr(0, comma));
+        setting = comma == std::string_view::npos ? std::string_view{} : setting.substr(comma + 1);
         if (entry.empty()) continue;
         const std::size_t colon = entry.find(':');
         if (colon == std::string_view::npos) return std::nullopt;
@@ -84,11 +84,11 @@ struct Config {
 
     Config() {
         base = BaseLevel();
-        const char* spec = std::getenv("CORVANE_LOG");
-        auto levels = ParseSpec(spec ? spec : "", base);
+        const char* setting = std::getenv("CORVANE_LOG");
+        auto levels = ParseSetting(setting ? setting : "", base);
         if (!levels) {
             std::fprintf(stderr, "corvane: CORVANE_LOG is not a list of category:level; ignored\n");
-            levels = ParseSpec("", base);
+            levels = ParseSetting("", base);
         }
         Apply(*levels);
     }
@@ -153,9 +153,9 @@ void Log(LogCategory category, LogLevel level, std::string_view text) {
     for (LogCapture* capture : Registry()) capture->Append(category, level, text);
 }
 
-bool ConfigureLog(std::string_view spec) {
+bool ConfigureLog(std::string_view setting) {
     Config& config = Cfg();
-    const auto levels = ParseSpec(spec, config.base);
+    const auto levels = ParseSetting(setting, config.base);
     if (!levels) return false;
     config.Apply(*levels);
     return true;

@@ -44,7 +44,7 @@ void Log(LogCategory category, LogLevel level, std::string_view text);
 
 // Replaces the configuration with a CORVANE_LOG-style list on top of the CORVANE_DEBUG base.
 // False (and nothing changed) when an entry names no known category or level.
-bool ConfigureLog(std::string_view spec);
+bool ConfigureLog(std::string_view setting);
 
 // Lowercase hexadecimal bytes separated by spaces, for raw reports.
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count);

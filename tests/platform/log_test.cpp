@@ -20,7 +20,7 @@ struct RestoreLogConfiguration {
 TEST(Log, SpecsNarrowByCategoryAndLevel) {
     RestoreLogConfiguration restore;
     struct Case {
-        const char* spec;
+        const char* setting;
         C category;
         L level;
         bool enabled;
@@ -37,8 +37,8 @@ TEST(Log, SpecsNarrowByCategoryAndLevel) {
         {"*:off", C::Shell, L::Error, false},
     }};
     for (const Case& c : cases) {
-        ASSERT_TRUE(ConfigureLog(c.spec)) << c.spec;
-        EXPECT_EQ(LogEnabled(c.category, c.level), c.enabled) << c.spec << " " << LevelName(c.level);
+        ASSERT_TRUE(ConfigureLog(c.setting)) << c.setting;
+        EXPECT_EQ(LogEnabled(c.category, c.level), c.enabled) << c.setting << " " << LevelName(c.level);
     }
 }
 
