@@ -509,8 +509,11 @@ void CMainWnd::Destroy() {
 // --- what the presence watchers ask for, queued to the UI thread in their order ---
 
 void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
+    if (!visible) {
+        ++arrivalGeneration_[device::KindIndex(kind)];
+        arrived_[device::KindIndex(kind)] = false;
+    }
     window_.Post([this, kind, visible] {
-        if (!visible) arrived_[device::KindIndex(kind)] = false;
         if (auto* tab = window_.Find(TabName(kind))) {
             tab->SetVisible(visible);
             if (visible && kind == DeviceKind::MousePad) tab->NeedUpdate();
@@ -584,9 +587,10 @@ void CMainWnd::SelectSavedProfiles(DeviceKind kind) {
 }
 
 void CMainWnd::RefreshPages(DeviceKind kind) {
-    window_.Post([this, kind] {
+    const unsigned generation = arrivalGeneration_[device::KindIndex(kind)];
+    window_.Post([this, kind, generation] {
         if (hooks_.refreshPages) hooks_.refreshPages(kind);
-        arrived_[device::KindIndex(kind)] = true;
+        if (arrivalGeneration_[device::KindIndex(kind)] == generation) arrived_[device::KindIndex(kind)] = true;
     });
 }
 

@@ -136,7 +136,7 @@ public:
     // Whether the device's arrival has run to its end (state read, pages refreshed) since it
     // was last connected.
     bool ArrivalComplete(device::DeviceKind kind) const {
-        return Link(kind).IsConnected() && arrived_[device::KindIndex(kind)];
+        return Link(kind).IsConnected() && arrived_[device::KindIndex(kind)].load();
     }
     ui::Window& Window() { return window_; }
     bool TimerActive(TimerId id) const;
@@ -209,7 +209,11 @@ private:
     QTimer flushTimer_;
     QTimer repaintTimer_;
     QTimer noTrayTimer_;
-    std::array<bool, 3> arrived_{};  // UI thread only
+    // Whether the last arrival has run to its end. The presence watcher clears it as it handles
+    // a removal, before any later arrival can mark the link connected, and bumps the kind's
+    // generation so that an arrival's end still queued from before the removal sets nothing.
+    std::array<std::atomic<bool>, 3> arrived_{};
+    std::array<std::atomic<unsigned>, 3> arrivalGeneration_{};
     // What the same-mode controls were last told (-1: nothing yet), by kind; watcher threads.
     std::array<std::atomic<int>, 3> sameModeShown_{-1, -1, -1};
     bool announceBoxOpen_ = false;
