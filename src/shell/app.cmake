@@ -5,12 +5,14 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
               ${CMAKE_CURRENT_LIST_DIR}/main_wnd_menu.cpp ${CMAKE_CURRENT_LIST_DIR}/tray_menu.cpp
               ${CMAKE_CURRENT_LIST_DIR}/skin_frame.cpp
               ${CMAKE_CURRENT_LIST_DIR}/control_commands.cpp ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/control_actions.cpp ${CMAKE_CURRENT_LIST_DIR}/command_text.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/command_verbs.cpp ${CMAKE_CURRENT_LIST_DIR}/virtual_commands.cpp
               ${CMAKE_CURRENT_LIST_DIR}/routing.cpp ${CMAKE_CURRENT_LIST_DIR}/pages_wiring.cpp
               ${CMAKE_CURRENT_LIST_DIR}/live_lighting.cpp
               ${CMAKE_CURRENT_LIST_DIR}/session_foreground.cpp ${CMAKE_CURRENT_LIST_DIR}/kwin_foreground.cpp)
   target_include_directories(corvane_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(corvane_app PUBLIC corvane_shell corvane_workers corvane_device corvane_platform
-                        corvane_profiles corvane_lighting_pages corvane_profiles_pages corvane_macros_pages corvane_foreground
+                        corvane_profiles corvane_lighting_pages corvane_profiles_pages corvane_macros_pages corvane_foreground corvane_virtual
                         Qt6::Widgets Qt6::DBus)
 
   add_executable(corvane ${CMAKE_CURRENT_LIST_DIR}/corvane_main.cpp)

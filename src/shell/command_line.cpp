@@ -44,6 +44,12 @@ constexpr std::array kOptions = {
               }},
     OptionRow{"--virtual-latency-us", ValueKind::Required, "N",
               "make each virtual device answer N microseconds late", SetLatency},
+    OptionRow{"--virtual-shared-node", ValueKind::None, "",
+              "one node per virtual device for both its collections, as hidraw shows real ones",
+              [](CommandLine& l, std::string_view) {
+                  l.options.virtualSharedNode = true;
+                  return true;
+              }},
     OptionRow{"--screenshots", ValueKind::Required, "DIR",
               "render offscreen, write each device page to DIR as PNG once read, then end",
               [](CommandLine& l, std::string_view v) {

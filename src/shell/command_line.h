@@ -18,6 +18,7 @@ struct ProgramOptions {
     bool noScreenshots = false;
     std::string language;
     int virtualLatencyUs = 0;
+    bool virtualSharedNode = false;
 };
 
 enum class CommandLineAction { Run, Help, Version, Error };

@@ -1,8 +1,9 @@
 #pragma once
 
 // The commands of the script channel: each form of each verb with its arguments and one line of
-// help. The program's dispatcher takes its verbs and usage errors from here and corvane-ctl
-// prints its help from here, so the two cannot drift apart. No Qt: corvane-ctl includes it.
+// help. The program's verb groups may register only verbs listed here (shell/command_verbs.h),
+// take their usage errors from here, and corvane-ctl prints its help from here, so the three
+// cannot drift apart. No Qt: corvane-ctl includes it.
 
 #include <array>
 #include <string>
@@ -37,6 +38,11 @@ inline constexpr std::array kCommandSyntax = {
     CommandSyntax{"answer", "confirm|cancel|close", "answer the innermost open message box"},
     CommandSyntax{"dialog", "PATH|cancel", "the answer of the next open or save dialog"},
     CommandSyntax{"quit", "", "close the program as its tray's exit does"},
+    CommandSyntax{"virtual", "kb|ms|mp state", "a virtual device's own view: plugged in or not, its slot"},
+    CommandSyntax{"virtual", "kb|ms|mp plug|unplug", "plug a virtual device in or pull it out"},
+    CommandSyntax{"virtual", "kb|ms|mp fault KIND [AT [COUNT]]",
+                  "misbehave on COUNT requests (1; 0: until cleared) from the AT-th (1: the next)"},
+    CommandSyntax{"virtual", "kb|ms|mp fault clear", "behave again"},
 };
 
 // The first row of the verb (exact, lower case), or null when there is no such command.

@@ -6,13 +6,21 @@
 
 #include "ui/window.h"
 
+namespace corvane::virt {
+class VirtualHidBus;
+}
+
 namespace corvane::shell {
 
 class CMainWnd;
 
 // The script channel of the running program: one command per line, one reply line per command.
-// Words are separated by spaces; the verbs, their arguments and what they do are listed in
-// command_syntax.h (corvane-ctl --help prints that list).
+// Words are separated by spaces; NAME is a control name (case-insensitive). The verbs, their
+// arguments and what they do are listed in shell/command_syntax.h (corvane-ctl --help prints
+// that list). They come in groups, each in its own file registering into one table
+// (shell/command_verbs.h): the control actions (shell/control_actions.h), the virtual devices
+// (shell/virtual_commands.h), and here the session: message boxes, dialogs, devices, waits and
+// quitting.
 //
 // Replies: "ok", optionally followed by " boxes=ID,ID" (the message boxes the command opened,
 // by text id) and " dialogs=open,save" (the file dialogs it asked); "ok {json}" for get,
@@ -22,16 +30,18 @@ class CMainWnd;
 // for its answer, actions are refused with "error: busy"; other commands are served.
 class ControlCommands {
 public:
-    // main may be null: a bare window, without devices, where quit closes the window.
-    // Installs the window's message box and file dialog responders; boxes and dialogs that open
-    // while no command runs and no automatic answer is set are shown to the user as usual.
-    ControlCommands(ui::Window& window, CMainWnd* main);
+    // main may be null: a bare window, without devices, where quit closes the window. bus is
+    // null on real hardware. Installs the window's message box and file dialog responders; boxes
+    // and dialogs that open while no command runs and no automatic answer is set are shown to
+    // the user as usual.
+    ControlCommands(ui::Window& window, CMainWnd* main, virt::VirtualHidBus* bus = nullptr);
     ~ControlCommands();
     ControlCommands(const ControlCommands&) = delete;
     ControlCommands& operator=(const ControlCommands&) = delete;
 
     // Runs one command line and returns its reply. For any thread but the UI thread: the
-    // command runs on the UI thread, and waits poll it without holding it.
+    // command runs on the UI thread, and waits poll it without holding it; the virtual devices
+    // are driven from the calling thread.
     std::string Handle(std::string_view line);
 
     // From now on Handle replies "error: shutting down"; commands waiting for the UI thread are

@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     if (options.virtualDevices) {
         virtualBus = std::make_unique<virt::VirtualHidBus>(options.virtualMemory);
         virtualBus->SetLatency(std::chrono::microseconds(options.virtualLatencyUs));
+        virtualBus->SetSharedNode(options.virtualSharedNode);
         backend = virtualBus.get();
     }
 
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
     shell::CMainWnd main(*window, *backend, mainOptions);
     shell::PagesWiring pages(main);
     // Scripts drive the window over the same socket (see corvane-ctl).
-    shell::ControlCommands commands(*window, &main);
+    shell::ControlCommands commands(*window, &main, virtualBus.get());
     if (claim == platform::InstanceClaim::First) {
         instance.Serve([&main, &commands](std::string_view line) -> std::string {
             if (line == shell::kRegisteredMessageName) {

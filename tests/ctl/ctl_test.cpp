@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -144,20 +145,71 @@ TEST(CtlReplyLimit, WaitsGetTheirTimeoutAndAMargin) {
 }
 
 #ifdef CORVANE_PROGRAM
-// The real program, offscreen on its virtual devices, with its own runtime and home folders.
-TEST_F(CtlTest, DrivesTheRealProgram) {
-    const std::string home = folder_ + "/home";
-    std::filesystem::create_directories(home);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-        ::setenv("HOME", home.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots", nullptr);
-        ::_exit(127);
+// The real program, offscreen on its virtual devices, with its own runtime and home folders;
+// its stderr goes to a file.
+class RealProgramTest : public CtlTest {
+protected:
+    void SetUp() override {
+        CtlTest::SetUp();
+        const std::string home = folder_ + "/home";
+        std::filesystem::create_directories(home);
+        stderrPath_ = folder_ + "/stderr";
+        pid_ = ::fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+            ::setenv("HOME", home.c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (std::FILE* err = std::freopen(stderrPath_.c_str(), "w", stderr); err == nullptr) ::_exit(126);
+            ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots",
+                    SharedNode() ? "--virtual-shared-node" : nullptr, nullptr);
+            ::_exit(127);
+        }
     }
+
+    // Quits the program and checks that it ended cleanly.
+    void Quit() {
+        std::string out;
+        EXPECT_EQ(RunCtl("quit", &out), kExitOk);
+        int programStatus = 0;
+        for (int i = 0; i < 400; ++i) {
+            if (::waitpid(pid_, &programStatus, WNOHANG) == pid_) break;
+            ::usleep(25 * 1000);
+            if (i == 399) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, &programStatus, 0);
+                ADD_FAILURE() << "the program did not end after quit";
+            }
+        }
+        EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == 0);
+        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName));
+    }
+
+    // Whether each virtual device is one node for both its collections, as hidraw has it.
+    virtual bool SharedNode() const { return false; }
+
+    std::string Stderr() const {
+        std::ifstream in(stderrPath_);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Runs the command until its output holds `part` (the program's own threads catch up).
+    bool Eventually(const std::string& command, const std::string& part) {
+        std::string out;
+        for (int i = 0; i < 200; ++i) {
+            if (RunCtl(command, &out) == kExitOk && out.find(part) != std::string::npos) return true;
+            ::usleep(25 * 1000);
+        }
+        ADD_FAILURE() << command << ": " << out;
+        return false;
+    }
+
+    pid_t pid_ = -1;
+    std::string stderrPath_;
+};
+
+TEST_F(RealProgramTest, DrivesTheRealProgram) {
     std::string out;
     // Started at once: a first wait also waits for the program to listen.
     EXPECT_EQ(RunCtl("wait connected kb 20000", &out), kExitOk) << out;
@@ -170,20 +222,55 @@ TEST_F(CtlTest, DrivesTheRealProgram) {
               kExitOk);
     EXPECT_NE(out.find("\"value\":4"), std::string::npos) << out;
     EXPECT_EQ(RunCtl("click no_such_control", &out), kExitErrorReply);
-    EXPECT_EQ(RunCtl("quit", &out), kExitOk);
+    Quit();
+}
 
-    int programStatus = 0;
-    for (int i = 0; i < 400; ++i) {
-        if (::waitpid(pid, &programStatus, WNOHANG) == pid) break;
-        ::usleep(25 * 1000);
-        if (i == 399) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &programStatus, 0);
-            ADD_FAILURE() << "the program did not end after quit";
-        }
+class SharedNodeProgramTest : public RealProgramTest {
+protected:
+    bool SharedNode() const override { return true; }
+};
+
+TEST_F(SharedNodeProgramTest, ScriptsPlugUnplugAndBreakTheVirtualDevices) {
+    std::string out;
+    ASSERT_EQ(RunCtl("wait connected kb 20000", &out), kExitOk) << out;
+    ASSERT_EQ(RunCtl("wait connected ms 20000", &out), kExitOk) << out;
+    EXPECT_EQ(RunCtl("virtual kb state", &out), kExitOk);
+    EXPECT_EQ(out, "ok {\"connected\":true,\"slot\":0}\n");
+
+    // Pulled out: the device says so at once, the program once its watcher has looked.
+    EXPECT_EQ(RunCtl("virtual ms unplug", &out), kExitOk) << out;
+    EXPECT_EQ(RunCtl("virtual ms state", &out), kExitOk);
+    EXPECT_EQ(out, "ok {\"connected\":false,\"slot\":0}\n");
+    Eventually("devices", "\"ms\":{\"connected\":false");
+    EXPECT_EQ(RunCtl("-", &out, "virtual ms plug\nwait connected ms 20000\n"), kExitOk) << out;
+
+    // Every keyboard request answered with status 0xFF until cleared: the lighting write that a
+    // brightness change sends fails, and the program says which device, command and code.
+    EXPECT_EQ(RunCtl("virtual kb fault status-ff 1 0", &out), kExitOk) << out;
+    EXPECT_EQ(RunCtl("-", &out, "boxes auto confirm\nselect kb_tab on\nvalue kb_deng_light_slider 5\nwait idle\n"),
+              kExitOk)
+        << out;
+    EXPECT_NE(Stderr().find("warn kb: WriteParamRecord at offset 0: device error (status 0xFF) (result -102)"),
+              std::string::npos)
+        << Stderr();
+    EXPECT_EQ(RunCtl("virtual kb fault clear", &out), kExitOk) << out;
+
+    struct Refusal {
+        const char* command;
+        const char* reply;
+    };
+    const Refusal refusals[] = {
+        {"virtual kb fault melted", "error: unknown fault \"melted\" (no-answer, write-fail, status-ff, "
+                                    "status-fe, unplug-mid-transfer, short-answer, wrong-id, garbage, late-answer)"},
+        {"virtual kb fault no-answer 0", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
+        {"virtual xx state", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
+        {"virtual kb explode", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
+    };
+    for (const Refusal& r : refusals) {
+        EXPECT_EQ(RunCtl(r.command, &out), kExitErrorReply) << r.command;
+        EXPECT_EQ(out, std::string(r.reply) + "\n") << r.command;
     }
-    EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == 0);
-    EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName));
+    Quit();
 }
 #endif
 

@@ -69,11 +69,18 @@ TEST(HidrawIoTest, UnnumberedReportsGetZeroIdInFront) {
 
 TEST(HidrawIoTest, ReadTimesOutWithNothing) {
     FdPair pair;
+    const int device = pair.device.Get();
     HidrawIo io(std::move(pair.node), {});
     std::uint8_t buffer[64];
     std::size_t n = 77;
     EXPECT_EQ(io.Read(buffer, 20, n), TransferStatus::TimedOut);
     EXPECT_EQ(n, 0u);
+    EXPECT_EQ(io.Read(buffer, 0, n), TransferStatus::TimedOut);
+    // A zero limit still takes what already waits: how an exchange drains a shared node.
+    const std::uint8_t waiting[] = {3, 1, 4};
+    ASSERT_EQ(::write(device, waiting, sizeof waiting), 3);
+    EXPECT_EQ(io.Read(buffer, 0, n), TransferStatus::Ok);
+    EXPECT_EQ(n, 3u);
     EXPECT_EQ(io.Read(buffer, 0, n), TransferStatus::TimedOut);
 }
 

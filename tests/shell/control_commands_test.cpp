@@ -210,6 +210,8 @@ TEST_F(ControlCommandsTest, RefusedCommandsReplyWithAnErrorAndChangeNothing) {
         {"answer confirm", "error: no message box is open"},
         {"wait connected xx", "error: usage: wait connected kb|ms|mp [MS]"},
         {"frobnicate now", "error: unknown command \"frobnicate\""},
+        // This window runs without virtual devices, as on real hardware.
+        {"virtual kb state", "error: no virtual devices"},
         {"", "error: empty command"},
     };
     for (const Case& c : cases) EXPECT_EQ(Run(c.line), c.reply) << c.line;
