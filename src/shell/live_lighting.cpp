@@ -1,10 +1,12 @@
 #include "shell/live_lighting.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
 
+#include "platform/tick.h"
 #include "shell/main_wnd.h"
 
 namespace corvane::shell {
@@ -12,6 +14,10 @@ namespace {
 
 using device::DeviceKind;
 using workers::WorkerIndex;
+
+// The pictures change at most at a screen's refresh rate: frames that come faster (the pad's
+// fastest effects run at about 90 a second) are merged into the next batch instead.
+constexpr std::uint64_t kMinBatchIntervalMs = 16;
 
 template <std::size_t N>
 void LookUp(ui::Window& window, std::array<ui::Control*, N>& controls, const char* prefix) {
@@ -134,6 +140,15 @@ std::span<ui::Control* const> LiveLighting::Picture(DeviceKind kind) const {
 }
 
 void LiveLighting::ApplyOverlays(DeviceKind kind) {
+    const std::uint64_t now = platform::TickMs();
+    std::uint64_t& last = lastBatchMs_[device::KindIndex(kind)];
+    if (now - last < kMinBatchIntervalMs) {
+        // Still posted: updates of later frames join this batch meanwhile.
+        QTimer::singleShot(static_cast<int>(kMinBatchIntervalMs - (now - last)), this,
+                           [this, kind] { ApplyOverlays(kind); });
+        return;
+    }
+    last = now;
     std::array<lighting::ZoneOverlay, lighting::kKeyboardOverlays> zones;
     {
         PendingOverlays& pending = pending_[device::KindIndex(kind)];

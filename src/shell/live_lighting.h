@@ -91,6 +91,7 @@ private:
     std::array<ui::Control*, lighting::kPadZones> mpZones_{};
     std::array<PendingOverlays, 3> pending_;
     std::array<std::atomic<std::uint64_t>, 3> batchesApplied_{};
+    std::array<std::uint64_t, 3> lastBatchMs_{};  // UI thread
     // Posted batches find out on the UI thread whether the pictures still exist.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Shown and not minimised; the lighting threads skip overlay work otherwise.

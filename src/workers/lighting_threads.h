@@ -44,7 +44,9 @@ struct LightingClock {
 
 struct LightingTiming {
     unsigned startDelayMs = 3000;       // device threads, before their first cycle
-    unsigned stopPollMs = 1;            // the look at the stop event that opens every cycle
+    // The look at the stop event that opens every cycle. A look, not a sleep: a 1 ms wait here
+    // would add a millisecond to every frame interval and a sleep and wake-up per frame.
+    unsigned stopPollMs = 0;
     unsigned disconnectedPauseMs = 100; // device threads, per cycle while their device is absent
     unsigned noDeviceSyncPauseMs = 1000;
     // The synchronised thread while no device is synchronised: it looks again after this long

@@ -117,33 +117,33 @@ TEST_F(LightingThreadsTest, EachThreadPacesItsModesAndSendsTheirFrames) {
     };
     const Case cases[] = {
         {"kb mode 0 fastest", &RunKeyboardLighting, DeviceKind::Keyboard, 0, 0, true, false,
-         {"p3000", "p1", "p2", "kb378", "p1", "p2", "kb378", "p1"}},
+         {"p3000", "p0", "p2", "kb378", "p0", "p2", "kb378", "p0"}},
         {"kb mode 1 slowest", &RunKeyboardLighting, DeviceKind::Keyboard, 1, 3, true, false,
-         {"p3000", "p1", "p21", "kb378", "p1"}},
+         {"p3000", "p0", "p21", "kb378", "p0"}},
         {"kb device-run mode", &RunKeyboardLighting, DeviceKind::Keyboard, 5, 0, true, false,
-         {"p3000", "p1", "p9", "p1", "p9"}},
+         {"p3000", "p0", "p9", "p0", "p9"}},
         {"kb absent", &RunKeyboardLighting, DeviceKind::Keyboard, 0, 0, false, false,
-         {"p3000", "p1", "p2", "p100", "p1"}},
+         {"p3000", "p0", "p2", "p100", "p0"}},
         {"kb synchronised", &RunKeyboardLighting, DeviceKind::Keyboard, 0, 0, true, true,
-         {"p3000", "p1", "p2", "p1", "p2"}},
+         {"p3000", "p0", "p2", "p0", "p2"}},
         {"ms wave", &RunMouseLighting, DeviceKind::Mouse, 0, 0, true, false,
-         {"p3000", "p1", "p50", "p50", "ms60", "p1"}},
+         {"p3000", "p0", "p50", "p50", "ms60", "p0"}},
         {"ms mode 4", &RunMouseLighting, DeviceKind::Mouse, 4, 0, true, false,
-         {"p3000", "p1", "p50", "p50", "p50", "p1"}},
+         {"p3000", "p0", "p50", "p50", "p50", "p0"}},
         {"ms ripple", &RunMouseLighting, DeviceKind::Mouse, 5, 0, true, false,
-         {"p3000", "p1", "p50", "p50", "p50", "ms60", "p1"}},
+         {"p3000", "p0", "p50", "p50", "p50", "ms60", "p0"}},
         {"ms absent", &RunMouseLighting, DeviceKind::Mouse, 0, 0, false, false,
-         {"p3000", "p1", "p50", "p50", "p100", "p1"}},
+         {"p3000", "p0", "p50", "p50", "p100", "p0"}},
         {"mp wave slowest", &RunPadLighting, DeviceKind::MousePad, 0, 14, true, false,
-         {"p3000", "p1", "p65", "mp45", "p1"}},
+         {"p3000", "p0", "p65", "mp45", "p0"}},
         {"mp bar", &RunPadLighting, DeviceKind::MousePad, 4, 2, true, false,
-         {"p3000", "p1", "p137", "mp45", "p1"}},  // 9 + 4 x 2, then 2 x 10 + 100
+         {"p3000", "p0", "p137", "mp45", "p0"}},  // 9 + 4 x 2, then 2 x 10 + 100
         {"mp ripple", &RunPadLighting, DeviceKind::MousePad, 5, 0, true, false,
-         {"p3000", "p1", "p59", "mp45", "p1"}},
+         {"p3000", "p0", "p59", "mp45", "p0"}},
         {"mp column fill", &RunPadLighting, DeviceKind::MousePad, 7, 1, true, false,
-         {"p3000", "p1", "p68", "mp45", "p1"}},  // 9 + 4, then 1 x 5 + 50
+         {"p3000", "p0", "p68", "mp45", "p0"}},  // 9 + 4, then 1 x 5 + 50
         {"mp static pads its frame", &RunPadLighting, DeviceKind::MousePad, 3, 0, true, false,
-         {"p3000", "p1", "p9", "mp60", "p1"}},
+         {"p3000", "p0", "p9", "mp60", "p0"}},
     };
     for (const Case& c : cases) {
         log_.clear();
@@ -164,12 +164,12 @@ TEST_F(LightingThreadsTest, TheSynchronisedThreadDrivesTheDevicesInSyncAndPauses
         Log expected;
     };
     const Case cases[] = {
-        {"wave on all", 0, 3, {true, true, true}, {true, true, true}, {"p1", "p12", "kb378", "ms60", "mp45", "p1"}},
+        {"wave on all", 0, 3, {true, true, true}, {true, true, true}, {"p0", "p12", "kb378", "ms60", "mp45", "p0"}},
         {"colour cycle, mouse only", 1, 0, {true, true, true}, {false, true, false},
-         {"p1", "p0", "p9", "ms60", "p1", "p6"}},
-        {"static, pad only", 3, 0, {false, false, true}, {true, true, true}, {"p1", "p0", "p6", "p1", "mp45", "p5"}},
-        {"nobody synchronised", 0, 0, {true, true, true}, {false, false, false}, {"p1", "p0", "p50", "p1"}},
-        {"no device", 0, 2, {false, false, false}, {true, true, true}, {"p1", "p1000", "p8", "p1", "p1000"}},
+         {"p0", "p0", "p9", "ms60", "p1", "p6"}},
+        {"static, pad only", 3, 0, {false, false, true}, {true, true, true}, {"p0", "p0", "p6", "p1", "mp45", "p5"}},
+        {"nobody synchronised", 0, 0, {true, true, true}, {false, false, false}, {"p0", "p0", "p50", "p0"}},
+        {"no device", 0, 2, {false, false, false}, {true, true, true}, {"p0", "p1000", "p8", "p0", "p1000"}},
     };
     for (const Case& c : cases) {
         log_.clear();
@@ -245,7 +245,7 @@ TEST_F(LightingThreadsTest, EveryThreadEndsWithinOneCycleOfItsStop) {
         const std::uint64_t start = platform::TickMs();
         stop.Set();
         thread.join();
-        EXPECT_LT(platform::TickMs() - start, 100u) << exitText;
+        EXPECT_LT(platform::TickMs() - start, 150u) << exitText;  // the longest pause here is 1020 ms
         EXPECT_TRUE(capture.Contains(exitText));
     }
 }
