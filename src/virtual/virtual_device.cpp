@@ -170,6 +170,7 @@ void VirtualDevice::UnplugLocked() {
     ++generation_;
     firmware_.PowerLoss();
     changed_.notify_all();
+    for (HandleState* handle : handles_) handle->readable.notify_all();
 }
 
 bool VirtualDevice::IsPlugged() const {
@@ -248,9 +249,9 @@ std::size_t VirtualDevice::DeliverLocked(Collection collection, const PendingInp
     for (HandleState* handle : handles_) {
         if (!ReceivesLocked(*handle, collection)) continue;
         InsertInTimeOrder(handle->inputs, input);
+        handle->readable.notify_all();
         ++receivers;
     }
-    changed_.notify_all();
     return receivers;
 }
 
@@ -407,6 +408,7 @@ void VirtualDevice::Abort(HandleState& handle) {
     std::lock_guard guard(mutex_);
     ++handle.abortEpoch;
     changed_.notify_all();
+    handle.readable.notify_all();
 }
 
 TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::uint8_t> report,
@@ -510,7 +512,7 @@ TransferStatus VirtualDevice::Read(HandleState& handle, std::span<std::uint8_t> 
         if (now >= deadline) return TransferStatus::TimedOut;
         const auto wakeAt =
             handle.inputs.empty() ? deadline : std::min(deadline, handle.inputs.front().readyAt);
-        changed_.wait_until(lock, wakeAt);
+        handle.readable.wait_until(lock, wakeAt);
     }
 }
 

@@ -161,6 +161,9 @@ private:
         // Its last request gets no (further) answer: a read with nothing queued need not wait.
         bool expectNoAnswer = false;
         std::deque<PendingInput> inputs;
+        // A read waits here: only what concerns this handle wakes it (its input, its abort, the
+        // device going), not every transfer of the device.
+        std::condition_variable readable;
     };
     class Handle;
 
