@@ -43,6 +43,10 @@ inline constexpr std::array kCommandSyntax = {
     CommandSyntax{"virtual", "kb|ms|mp fault KIND [AT [COUNT]]",
                   "misbehave on COUNT requests (1; 0: until cleared) from the AT-th (1: the next)"},
     CommandSyntax{"virtual", "kb|ms|mp fault clear", "behave again"},
+    CommandSyntax{"virtual", "kb|ms slot N", "press the device's slot button: slot N (0..4) becomes active"},
+    CommandSyntax{"virtual", "kb|ms restore", "press the device's restore button: its factory settings"},
+    CommandSyntax{"virtual", "ms flash", "press the mouse's flash button: the mouse pad flashes"},
+    CommandSyntax{"screenshot", "PATH", "write the window as drawn now to PATH (PNG)"},
 };
 
 // The first row of the verb (exact, lower case), or null when there is no such command.

@@ -24,7 +24,9 @@
 #include "shell/command_text.h"
 #include "shell/command_verbs.h"
 #include "shell/control_actions.h"
+#include "shell/device_button_commands.h"
 #include "shell/main_wnd.h"
+#include "shell/screenshot_command.h"
 #include "shell/virtual_commands.h"
 
 namespace corvane::shell {
@@ -105,7 +107,9 @@ struct ControlCommands::Impl {
 
     Impl(ui::Window& w, CMainWnd* m, virt::VirtualHidBus* bus) : window(w), main(m), actions(w), virtualDevices(bus) {
         actions.Register(verbs);
+        AddDeviceButtonVerbs(virtualDevices);
         virtualDevices.Register(verbs);
+        RegisterScreenshotVerb(verbs, window);
         RegisterSessionVerbs();
         InstallBoxResponder();
         InstallDialogResponder();
