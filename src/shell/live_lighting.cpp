@@ -15,9 +15,10 @@ namespace {
 using device::DeviceKind;
 using workers::WorkerIndex;
 
-// The pictures change at most at a screen's refresh rate: frames that come faster (the pad's
-// fastest effects run at about 90 a second) are merged into the next batch instead.
-constexpr std::uint64_t kMinBatchIntervalMs = 16;
+// The pictures change at most about 30 times a second: frames that come faster (the pad's
+// fastest effects run at about 90 a second) are merged into the next batch instead. Repainting
+// the pictures is most of what a shown window costs while effects run.
+constexpr std::uint64_t kMinBatchIntervalMs = 33;
 
 template <std::size_t N>
 void LookUp(ui::Window& window, std::array<ui::Control*, N>& controls, const char* prefix) {
