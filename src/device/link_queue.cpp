@@ -1,6 +1,7 @@
 #include "device/link_queue.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "device/report_packet.h"
 
@@ -28,14 +29,20 @@ void LinkQueue::Submit(std::string what, Work work, Done done) {
     shared_->wake.notify_one();
 }
 
-void LinkQueue::SubmitPreview(std::vector<std::uint8_t> colours) {
+void LinkQueue::SubmitPreview(std::vector<std::uint8_t> colours, FrameGone gone) {
+    FrameGone replaced;
     {
         std::lock_guard lock(shared_->mutex);
-        if (shared_->stopping) return;
-        if (shared_->frame) ++shared_->stats.framesReplaced;
-        shared_->frame = std::move(colours);
-        shared_->stats.maxDepth = std::max(shared_->stats.maxDepth, DepthLocked());
+        if (shared_->stopping) {
+            replaced = std::move(gone);
+        } else {
+            if (shared_->frame) ++shared_->stats.framesReplaced;
+            replaced = std::exchange(shared_->frameGone, std::move(gone));
+            shared_->frame = std::move(colours);
+            shared_->stats.maxDepth = std::max(shared_->stats.maxDepth, DepthLocked());
+        }
     }
+    if (replaced) replaced();
     shared_->wake.notify_one();
 }
 
@@ -52,12 +59,15 @@ bool LinkQueue::Waiting(const std::string& what) const {
 }
 
 void LinkQueue::Stop() {
+    FrameGone dropped;
     {
         std::lock_guard lock(shared_->mutex);
         shared_->stopping = true;
         shared_->requests.clear();
         shared_->frame.reset();
+        dropped = std::exchange(shared_->frameGone, {});
     }
+    if (dropped) dropped();
     shared_->wake.notify_all();
     if (thread_.joinable()) thread_.join();
 }
@@ -79,6 +89,7 @@ void LinkQueue::Run() {
     for (;;) {
         std::optional<Request> request;
         std::optional<std::vector<std::uint8_t>> frame;
+        FrameGone frameGone;
         {
             std::unique_lock lock(shared_->mutex);
             shared_->wake.wait(lock, [&] {
@@ -91,6 +102,7 @@ void LinkQueue::Run() {
             } else {
                 frame = std::move(shared_->frame);
                 shared_->frame.reset();
+                frameGone = std::exchange(shared_->frameGone, {});
             }
             (request ? shared_->running : shared_->sendingFrame) = true;
         }
@@ -107,9 +119,12 @@ void LinkQueue::Run() {
                 // A frame that does not arrive is made good by the next one; nothing to report.
                 static_cast<void>(link_.SendPreviewColors(*frame));
             }
-            std::lock_guard lock(shared_->mutex);
-            ++shared_->stats.frames;
-            shared_->sendingFrame = false;
+            {
+                std::lock_guard lock(shared_->mutex);
+                ++shared_->stats.frames;
+                shared_->sendingFrame = false;
+            }
+            if (frameGone) std::exchange(frameGone, {})();
         }
     }
 }

@@ -49,8 +49,12 @@ public:
     // User requests and the lighting flush: first in, first out, always before preview frames.
     // `what` names the request in logs and statistics.
     void Submit(std::string what, Work work, Done done = {});
-    // A preview frame (command 18 colours); at most one waits, a newer one replaces it.
-    void SubmitPreview(std::vector<std::uint8_t> colours);
+    // A preview frame (command 18 colours); at most one waits, a newer one replaces it. `gone`,
+    // when given, runs once the frame has been sent, replaced by a newer one or dropped (on the
+    // I/O thread, or on the caller's for a frame refused at once), so a sender can pace itself by
+    // its frames as it would by sending them itself.
+    using FrameGone = std::function<void()>;
+    void SubmitPreview(std::vector<std::uint8_t> colours, FrameGone gone = {});
 
     // No user request waits or runs and every result has been delivered. Preview frames do not
     // count: while an effect plays they stream without end.
@@ -78,6 +82,7 @@ private:
         std::condition_variable wake;
         std::deque<Request> requests;
         std::optional<std::vector<std::uint8_t>> frame;
+        FrameGone frameGone;        // of the frame that waits
         bool running = false;       // a user request
         bool sendingFrame = false;
         bool stopping = false;

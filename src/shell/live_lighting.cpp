@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/event.h"
 #include "platform/tick.h"
 #include "shell/main_wnd.h"
 
@@ -19,6 +20,8 @@ using workers::WorkerIndex;
 // fastest effects run at about 90 a second) are merged into the next batch instead. Repainting
 // the pictures is most of what a shown window costs while effects run.
 constexpr std::uint64_t kMinBatchIntervalMs = 33;
+// The longest a lighting thread waits for its frame to leave.
+constexpr int kFrameWaitLimitMs = 2000;
 
 template <std::size_t N>
 void LookUp(ui::Window& window, std::array<ui::Control*, N>& controls, const char* prefix) {
@@ -109,9 +112,14 @@ void LiveLighting::StartWorkers(workers::WorkerSet& set) {
 }
 
 void LiveLighting::SendPreview(DeviceKind kind, std::span<const std::uint8_t> colours) {
-    // Frames are fire-and-forget: the next one follows within a cycle. They go after the user's
-    // requests on the device's queue, and a frame the device has not taken yet gives way to it.
-    main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()));
+    // Frames go after the user's requests on the device's queue. The thread waits until its frame
+    // is on its way, as it would sending the frame itself: the effect then moves by one step per
+    // pause and report time, and a queue busy with the user's requests holds it back instead of
+    // having most of its frames replaced unseen. The wait is bounded for a device that hangs.
+    auto gone = std::make_shared<platform::Event>(platform::Event::Reset::Manual);
+    main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()),
+                                    [gone] { gone->Set(); });
+    (void)gone->Wait(kFrameWaitLimitMs);
 }
 
 void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame) {

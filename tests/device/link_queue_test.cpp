@@ -123,6 +123,45 @@ TEST_F(QueueTest, RequestsRunInOrderBeforeFramesAndANewerFrameReplacesTheWaiting
     EXPECT_EQ(stats.maxDepth, 4u);
 }
 
+// A sender paces itself by its frames: it learns when each one is gone, whether it was sent,
+// replaced by a newer one or dropped by a stopping queue.
+TEST_F(QueueTest, EveryFrameSaysWhenItIsGone) {
+    std::mutex mutex;
+    std::vector<std::string> gone;
+    auto note = [&](std::string what) {
+        return [&, what] {
+            std::lock_guard lock(mutex);
+            gone.push_back(what);
+        };
+    };
+    auto goneSoFar = [&] {
+        std::lock_guard lock(mutex);
+        return gone;
+    };
+    Gate gate;
+    queue.Submit("gate", gate.Work());
+    gate.WaitEntered();
+    queue.SubmitPreview(std::vector<std::uint8_t>(8, 0x11), note("replaced"));
+    queue.SubmitPreview(std::vector<std::uint8_t>(8, 0x22), note("sent"));
+    EXPECT_EQ(goneSoFar(), std::vector<std::string>{"replaced"});
+    gate.Open();
+    for (int i = 0; i < 5000 && goneSoFar().size() < 2; ++i) std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(d.Device().RequestCount(Command::SendPreviewColors), 1u);
+
+    Gate second;
+    queue.Submit("second gate", second.Work());
+    second.WaitEntered();
+    queue.SubmitPreview(std::vector<std::uint8_t>(8, 0x33), note("third"));
+    second.Open();
+    queue.Stop();
+    queue.SubmitPreview(std::vector<std::uint8_t>(8, 0x44), note("refused"));
+    const auto all = goneSoFar();
+    // The frame behind the second gate is either sent or dropped by the stop; either way it is gone.
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[1], "sent");
+    EXPECT_EQ(all[3], "refused");
+}
+
 TEST_F(QueueTest, ResultsArriveInRequestOrderAndFailuresAreCounted) {
     const int results[] = {kSuccess, kNoAnswer, kDeviceBusy, kSuccess, kWriteFailed};
     std::vector<std::pair<int, int>> delivered;  // (request number, result); the inbox's thread
