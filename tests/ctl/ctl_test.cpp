@@ -235,12 +235,21 @@ TEST_F(SharedNodeProgramTest, ScriptsPlugUnplugAndBreakTheVirtualDevices) {
     ASSERT_EQ(RunCtl("wait connected kb 20000", &out), kExitOk) << out;
     ASSERT_EQ(RunCtl("wait connected ms 20000", &out), kExitOk) << out;
     EXPECT_EQ(RunCtl("virtual kb state", &out), kExitOk);
-    EXPECT_EQ(out, "ok {\"connected\":true,\"slot\":0}\n");
+    EXPECT_EQ(out.rfind("ok {\"connected\":true,\"slot\":0,\"previewFrames\":", 0), 0u) << out;
+    // The colours of the last frame: 3 bytes for each of the keyboard's 126 positions.
+    const auto preview = out.find("\"preview\":\"");
+    ASSERT_NE(preview, std::string::npos) << out;
+    EXPECT_EQ(out.find('"', preview + 11), preview + 11 + 126 * 6) << out;
+
+    // The keyboard's own slot button: the device switches and the window reads the slot.
+    EXPECT_EQ(RunCtl("virtual kb slot 2", &out), kExitOk) << out;
+    EXPECT_EQ(RunCtl("virtual kb state", &out), kExitOk);
+    EXPECT_EQ(out.rfind("ok {\"connected\":true,\"slot\":2,", 0), 0u) << out;
 
     // Pulled out: the device says so at once, the program once its watcher has looked.
     EXPECT_EQ(RunCtl("virtual ms unplug", &out), kExitOk) << out;
     EXPECT_EQ(RunCtl("virtual ms state", &out), kExitOk);
-    EXPECT_EQ(out, "ok {\"connected\":false,\"slot\":0}\n");
+    EXPECT_EQ(out.rfind("ok {\"connected\":false,\"slot\":0,", 0), 0u) << out;
     Eventually("devices", "\"ms\":{\"connected\":false");
     EXPECT_EQ(RunCtl("-", &out, "virtual ms plug\nwait connected ms 20000\n"), kExitOk) << out;
 
@@ -265,6 +274,10 @@ TEST_F(SharedNodeProgramTest, ScriptsPlugUnplugAndBreakTheVirtualDevices) {
         {"virtual kb fault no-answer 0", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
         {"virtual xx state", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
         {"virtual kb explode", "error: usage: virtual kb|ms|mp state|plug|unplug|fault KIND [AT [COUNT]]|fault clear"},
+        {"virtual kb slot 5", "error: usage: virtual kb|ms slot 0..4"},
+        {"virtual mp slot 1", "error: the mp has no slot button"},
+        {"virtual mp restore", "error: the mp has no restore button"},
+        {"virtual kb flash", "error: the kb has no flash button"},
     };
     for (const Refusal& r : refusals) {
         EXPECT_EQ(RunCtl(r.command, &out), kExitErrorReply) << r.command;
