@@ -45,7 +45,7 @@ constexpr std::array kOptions = {
     OptionRow{"--virtual-latency-us", ValueKind::Required, "N",
               "make each virtual device answer N microseconds late", SetLatency},
     OptionRow{"--virtual-shared-node", ValueKind::None, "",
-              "one node per virtual device for both its collections, as hidraw shows real ones",
+              "one node per virtual device for both collections, as hidraw has",
               [](CommandLine& l, std::string_view) {
                   l.options.virtualSharedNode = true;
                   return true;

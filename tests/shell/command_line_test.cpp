@@ -75,8 +75,8 @@ TEST(CommandLineTest, HelpListsEveryOptionOnALineOfItsOwn) {
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("  --", 0) == 0) options.push_back(line.substr(2, line.find_first_of(" =[", 2) - 2));
     }
-    const std::vector<std::string> expected = {"--virtual-devices", "--virtual-latency-us", "--screenshots",
-                                               "--no-screenshots", "--lang", "--help", "--version"};
+    const std::vector<std::string> expected = {"--virtual-devices", "--virtual-latency-us", "--virtual-shared-node",
+                                               "--screenshots", "--no-screenshots", "--lang", "--help", "--version"};
     EXPECT_EQ(options, expected) << help.str();
     // Every listed option is one the parser takes.
     for (const std::string& option : options) {
