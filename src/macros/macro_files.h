@@ -6,6 +6,7 @@
 
 #include "device/device_kind.h"
 #include "macros/macro_action.h"
+#include "macros/macro_image.h"
 #include "platform/ini_file.h"
 
 namespace corvane::macros {
@@ -23,9 +24,12 @@ inline constexpr std::string_view kMacroExtension = ".mac";
 inline constexpr std::string_view kScriptExtension = ".cur";
 inline constexpr int kCursorScriptCount = 4;
 inline constexpr int kMaxMacros = 50;
-// Counts read from files are limited to what the device image's 16-bit fields can hold.
-inline constexpr int kMaxStepCount = 0xFFFF;
-inline constexpr int kMaxIndexCount = 0xFFFF;
+// Counts read from files are limited to what the program can hold: a macro's steps to what one
+// record of the largest device image (its size is a 16-bit field) can take, index counts to the
+// number of macros or cursor scripts there can be. Entries beyond are treated as absent.
+inline constexpr int kMaxStepCount = static_cast<int>(
+    (kMaxImageSize - kImageHeaderSize - kImageOffsetEntrySize - kRecordHeaderSize) / kStepBytes);
+inline constexpr int kMaxIndexCount = kMaxMacros;
 
 // Folder of the device's macros (keyboard or mouse), ending in "/"; empty for the pad.
 std::string MacroFolder(device::DeviceKind kind);

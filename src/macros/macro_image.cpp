@@ -10,12 +10,11 @@
 namespace corvane::macros {
 namespace {
 
-constexpr std::size_t kMaxImageSize = std::numeric_limits<std::uint16_t>::max();
-
 std::vector<std::string> FilesFromIndex(device::DeviceKind kind, std::string_view countSection,
                                         std::string_view nameSection, bool scripts) {
     const platform::IniDocument doc = MacroIndexFile(kind).Load();
-    const int count = std::clamp(platform::ToInt(doc.Get(countSection, kCountKey)), 0, kMaxIndexCount);
+    const int limit = scripts ? kCursorScriptCount : kMaxMacros;
+    const int count = std::clamp(platform::ToInt(doc.Get(countSection, kCountKey)), 0, limit);
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {
         const std::string name = doc.Get(nameSection, std::to_string(i));

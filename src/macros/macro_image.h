@@ -25,6 +25,8 @@ inline constexpr std::size_t kImageHeaderSize = 16;
 inline constexpr std::size_t kImageOffsetEntrySize = 2;
 inline constexpr std::size_t kRecordStepCountOffset = 0;
 inline constexpr std::size_t kRecordHeaderSize = 4;
+// The image's size field is 16 bits wide.
+inline constexpr std::size_t kMaxImageSize = 0xFFFF;
 // The mouse's script memory.
 inline constexpr std::size_t kScriptImageLimit = 3072;
 // The macro memory a device reports: information byte 6 in units of 128 bytes.

@@ -328,6 +328,13 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
     return CutToCharacters(value ? std::string_view(*value) : defaultValue, kIniValueLimit);
 }
 
+std::optional<std::string> IniDocument::GetIfPresent(std::string_view section,
+                                                     std::string_view key) const {
+    const auto value = Find(section, key);
+    if (!value) return std::nullopt;
+    return CutToCharacters(*value, kIniValueLimit);
+}
+
 bool IniDocument::HasSection(std::string_view section) const {
     return FindBlock(section) != nullptr;
 }

@@ -37,6 +37,8 @@ public:
     // Find, cut to kIniValueLimit characters, or defaultValue when missing.
     std::string Get(std::string_view section, std::string_view key,
                     std::string_view defaultValue = kIniDefault) const;
+    // Get without a default: nothing when the key is missing.
+    std::optional<std::string> GetIfPresent(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
 
     // Creates the section and key when missing. False, changing nothing, for names that cannot

@@ -58,11 +58,19 @@ std::string DefaultProfilePath(ProfileFamily family) {
     return DefaultsFolder() + std::string(Family(family).defaultFile);
 }
 
+int BoundedProfileCount(ProfileFamily family, int count) {
+    if (count <= kMaxProfiles) return count;
+    platform::debugOut("profiles: " + std::string(Family(family).indexFile) + " holds a count of " +
+                       std::to_string(count) + "; only the first " + std::to_string(kMaxProfiles) +
+                       " entries are used");
+    return kMaxProfiles;
+}
+
 FamilyIndex ReadFamilyIndex(ProfileFamily family) {
     const IndexSections& s = Family(family).sections;
     const platform::IniDocument doc = ProfileIndexFile(family).Load();
     FamilyIndex index;
-    index.count = platform::ToInt(doc.Get(s.count, kCountKey));
+    index.count = BoundedProfileCount(family, platform::ToInt(doc.Get(s.count, kCountKey)));
     index.select = platform::ToInt(doc.Get(s.select, kSelectKey));
     for (int i = 0; i < index.count; ++i) {
         index.names.push_back(doc.Get(s.names, Key(i)));
@@ -73,15 +81,26 @@ FamilyIndex ReadFamilyIndex(ProfileFamily family) {
 }
 
 int ReadProfileCount(ProfileFamily family) {
-    return ProfileIndexFile(family).ReadInt(Family(family).sections.count, kCountKey);
+    return BoundedProfileCount(family, ProfileIndexFile(family).ReadInt(Family(family).sections.count, kCountKey));
 }
 
 std::string ReadProfileName(ProfileFamily family, int index) {
     return ProfileIndexFile(family).ReadString(Family(family).sections.names, Key(index));
 }
 
+std::optional<std::string> FindProfileName(ProfileFamily family, int index) {
+    return ProfileIndexFile(family).Load().GetIfPresent(Family(family).sections.names, Key(index));
+}
+
 int ReadSelect(ProfileFamily family) {
-    return ProfileIndexFile(family).ReadInt(Family(family).sections.select, kSelectKey);
+    const IndexSections& s = Family(family).sections;
+    const platform::IniDocument doc = ProfileIndexFile(family).Load();
+    const int count = BoundedProfileCount(family, platform::ToInt(doc.Get(s.count, kCountKey)));
+    const int select = platform::ToInt(doc.Get(s.select, kSelectKey));
+    if (select == 0 || (select > 0 && select < count)) return select;
+    platform::debugOut("profiles: " + std::string(Family(family).indexFile) + " selects " +
+                       std::to_string(select) + " of " + std::to_string(count) + "; entry 0 is used");
+    return 0;
 }
 
 bool ReadLinkFlag(ProfileFamily family, int index) {
@@ -153,7 +172,9 @@ ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
 int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks) {
     const FamilyInfo& f = Family(family);
     std::vector<std::uint8_t> payload(f.payloadSize, 0);
-    const int result = ReadProfileFile(ProfilePath(family, ReadProfileName(family, index)), payload);
+    // An entry without a name has no file: never one called "0".
+    const auto name = FindProfileName(family, index);
+    const int result = ReadProfileFile(name ? ProfilePath(family, *name) : std::string(), payload);
     if (result == kProfileMissing) {
         platform::debugOut(kMissingText);
     } else if (result == kProfileBadFormat) {
@@ -167,8 +188,13 @@ int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks) {
 bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks) {
     const auto payload = AssemblePayload(family, blocks);
     if (!payload) return false;
-    const std::string name = ReadProfileName(family, ReadSelect(family));
-    return WriteProfileFile(ProfilePath(family, name), *payload, Family(family).device);
+    const auto name = FindProfileName(family, ReadSelect(family));
+    if (!name) {
+        platform::debugOut("profiles: the selected " + std::string(Family(family).indexFile) +
+                           " entry has no name; nothing saved");
+        return false;
+    }
+    return WriteProfileFile(ProfilePath(family, *name), *payload, Family(family).device);
 }
 
 }  // namespace corvane::profiles

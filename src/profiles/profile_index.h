@@ -30,6 +30,9 @@ bool IsUsableProfileName(ProfileFamily family, std::string_view name);
 // The family's shipped default profile (found without regard to case when read).
 std::string DefaultProfilePath(ProfileFamily family);
 
+// Profiles one family can hold; an index file that counts more is read up to this many.
+inline constexpr int kMaxProfiles = 1000;
+
 // One family's part of the index file, read in one go. Numbers that are not numbers read as 0;
 // a link counts only when its flag reads exactly 1. A count below 1 gives no names.
 struct FamilyIndex {
@@ -43,6 +46,10 @@ FamilyIndex ReadFamilyIndex(ProfileFamily family);
 
 int ReadProfileCount(ProfileFamily family);
 std::string ReadProfileName(ProfileFamily family, int index);
+// The name of entry index, or nothing when the index file has none (the lists show "0" then,
+// but no file is ever built from a missing name).
+std::optional<std::string> FindProfileName(ProfileFamily family, int index);
+// "select", or 0 when it points outside the list (logged).
 int ReadSelect(ProfileFamily family);
 bool ReadLinkFlag(ProfileFamily family, int index);
 std::string ReadLinkedProgram(ProfileFamily family, int index);

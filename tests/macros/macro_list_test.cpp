@@ -1,4 +1,5 @@
 #include "macros/macro_list.h"
+#include "macros/macro_image.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,24 @@ TEST(MacroList, NewMacroNamesAndLimit) {
     while (list.size() < static_cast<std::size_t>(kMaxMacros)) ASSERT_TRUE(list.NewMacro());
     EXPECT_FALSE(list.NewMacro());
     EXPECT_EQ(list.size(), 50u);
+}
+
+TEST(MacroList, HugeCountsAreBoundedByWhatTheDeviceCanHold) {
+    TestHome home;
+    std::string index = "[MACROCOUNT]\ncount=2000000000\n[MACRONAME]\n";
+    for (int i = 0; i < 60; ++i) index += std::to_string(i) + "=m" + std::to_string(i) + "\n";
+    WriteText(home.kb() + "kbMacro.ini", index);
+    WriteText(home.kb() + "m0.mac", "[MACROACTIONCOUNT]\ncount=2000000000\n[MACROACTION]\n0=1,0,138,4,1,keyboard_key_A\n");
+    MacroList list(DeviceKind::Keyboard);
+    list.Load();
+    EXPECT_EQ(list.size(), static_cast<std::size_t>(kMaxMacros));
+    EXPECT_EQ(MacroImageFiles(DeviceKind::Keyboard).size(), static_cast<std::size_t>(kMaxMacros));
+    const auto steps = list.LoadSteps(0);
+    EXPECT_EQ(steps.size(), static_cast<std::size_t>(kMaxStepCount));
+    // The longest macro still fits one image.
+    const auto records = ReadImageSteps({home.kb() + "m0.mac"});
+    EXPECT_LE(ImageSize(records), kMaxImageSize);
+    EXPECT_FALSE(BuildImage(records).empty());
 }
 
 TEST(MacroList, SaveLoadRenameImportExport) {

@@ -155,6 +155,41 @@ TEST(ProfileIndex, LoadAndSaveFollowTheIndex) {
     EXPECT_EQ(ReadBytes(home.ms() + "Second.pro"), ProfileBytes(512, 0x66, 2));
 }
 
+TEST(ProfileIndex, HostileCountsAndSelectionsStayInsideTheList) {
+    // Index files as a careless edit or a damaged disk leaves them: a count that would allocate
+    // without bound, a selection outside the list, an entry without a name.
+    struct Case {
+        const char* index;
+        int count;
+        int select;
+    };
+    const Case cases[] = {
+        {"[PROFILECOUNT]\ncount=2000000000\n[PROFILENAME]\n0=A\n[PROFILESELECT]\nselect=0\n", kMaxProfiles, 0},
+        {"[PROFILECOUNT]\ncount=-5\n[PROFILESELECT]\nselect=0\n", -5, 0},
+        {"[PROFILECOUNT]\ncount=1\n[PROFILENAME]\n0=A\n[PROFILESELECT]\nselect=2000000000\n", 1, 0},
+        {"[PROFILECOUNT]\ncount=1\n[PROFILENAME]\n0=A\n[PROFILESELECT]\nselect=-5\n", 1, 0},
+        {"[PROFILECOUNT]\ncount=3\n[PROFILENAME]\n0=A\n[PROFILESELECT]\nselect=2\n", 3, 2},
+    };
+    for (const Case& c : cases) {
+        TestHome home;
+        WriteText(home.ms() + "msProfile.ini", c.index);
+        const FamilyIndex index = ReadFamilyIndex(ProfileFamily::MsKey);
+        EXPECT_EQ(index.count, c.count) << c.index;
+        EXPECT_LE(index.names.size(), static_cast<std::size_t>(kMaxProfiles));
+        EXPECT_EQ(ReadSelect(ProfileFamily::MsKey), c.select) << c.index;
+
+        device::DeviceImages ms;
+        const SettingBlocks blocks{.mouse = &ms};
+        const bool named = c.select == 0 && c.count != -5;
+        EXPECT_EQ(SaveSelectedProfile(ProfileFamily::MsKey, blocks), named) << c.index;
+        EXPECT_EQ(platform::FileExists(home.ms() + "A.pro"), named) << c.index;
+        EXPECT_EQ(LoadProfile(ProfileFamily::MsKey, 2, blocks), kProfileMissing);
+        // No file is ever made from a missing name.
+        EXPECT_EQ(platform::ListFiles(home.ms()), named ? Names({"A.pro", "msProfile.ini"}) : Names({"msProfile.ini"}))
+            << c.index;
+    }
+}
+
 TEST(ProfileIndex, NamesThatAreNotFileNamesTouchNothing) {
     TestHome home;
     for (const char* bad : {"../../escape", "", ".", "..", "a/b"}) {
