@@ -47,6 +47,21 @@ MESSAGES = [
      "无法读取或写入文件。请检查文件夹和剩余空间后重试。"),
     ("message_text_device_access", "A device is connected, but this user may not open it. Install the udev rule 70-corvane.rules (it comes with the corvane package; see the README), then plug the device in again.",
      "设备已连接，但当前用户无权打开它。请安装 udev 规则 70-corvane.rules（随 corvane 软件包安装，详见 README），然后重新插入设备。"),
+    # Settings that could not be saved, one text per cause; shown once per cause and run.
+    ("message_save_disk_full", "Your settings could not be saved: the disk is full. Free some space; the last change is not stored.",
+     "无法保存设置：磁盘已满。请释放一些空间；最近的更改未保存。"),
+    ("message_save_name_too_long", "Your settings could not be saved: the name is too long for the file system. Choose a shorter profile or macro name.",
+     "无法保存设置：名称对文件系统来说过长。请使用更短的配置文件或宏名称。"),
+    ("message_save_not_a_file", "Your settings could not be saved: a folder or special file stands where a settings file belongs. Remove it and try again.",
+     "无法保存设置：设置文件的位置被文件夹或特殊文件占用。请将其移除后重试。"),
+    ("message_save_unreadable", "A settings file could not be read completely, so it was not rewritten and nothing in it was lost. Check the file and its permissions.",
+     "无法完整读取某个设置文件，因此未改写该文件，其中的内容没有丢失。请检查该文件及其权限。"),
+    ("message_save_failed", "Your settings could not be saved. Check that the Documents folder is writable; the last change is not stored.",
+     "无法保存设置。请检查“文档”文件夹是否可写；最近的更改未保存。"),
+    ("message_upload_failed", "The device did not receive the data: it is not connected or did not answer. Check the connection and try again.",
+     "设备未收到数据：设备未连接或没有响应。请检查连接后重试。"),
+    ("message_device_no_answer", "A device was found but did not answer. Corvane keeps trying; reconnect the device if this persists.",
+     "已找到设备，但设备没有响应。程序会继续尝试；如果问题持续，请重新连接设备。"),
 ]
 
 # Key names of the virtual-key table, in table order.

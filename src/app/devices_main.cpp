@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
 
         device::DeviceState state;
         const auto start = std::chrono::steady_clock::now();
-        const bool complete = device::ReadDeviceState(kind, link, state);
+        const device::ReadStateResult result = device::ReadDeviceState(kind, link, state);
         const auto took = std::chrono::steady_clock::now() - start;
 
         app::DeviceReadReport report;
@@ -67,8 +67,11 @@ int main(int argc, char** argv) {
         report.reports = link.ReportsWritten() + link.ReportsRead();
         report.took = std::chrono::duration_cast<std::chrono::microseconds>(took);
         std::fputs(app::FormatDeviceReport(report).c_str(), stdout);
-        if (!complete) {
+        if (result == device::ReadStateResult::TooManyKeys) {
             std::puts("  (too many keys for a key bank: read stopped)");
+            exitCode = 1;
+        } else if (result == device::ReadStateResult::Incomplete) {
+            std::puts("  (the device did not answer every request: nothing read)");
             exitCode = 1;
         }
     }

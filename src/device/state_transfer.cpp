@@ -68,50 +68,59 @@ std::optional<std::uint8_t> ReadActiveSlotByte(DeviceLink& link) {
 
 }  // namespace
 
-bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
-                     const StateTransferHooks& hooks) {
+ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
+                                const StateTransferHooks& hooks) {
     const DeviceImages before = state.Snapshot();
     ReadOutcome outcome;
+    bool complete = true;
+    auto succeeded = [&complete](int result) {
+        complete = complete && result == kSuccess;
+        return result == kSuccess;
+    };
 
-    // A device that refuses setting mode is read all the same: every read below keeps only what
-    // it got, and the link logs what failed.
-    (void)link.EnterSettingMode();
+    succeeded(link.EnterSettingMode());
 
     DeviceInfoBlock info = before.info;
-    if (link.ReadDeviceInfo(info) == kSuccess) outcome.info = info;
+    if (succeeded(link.ReadDeviceInfo(info))) outcome.info = info;
 
     if (kind == DeviceKind::Keyboard) {
         const unsigned bankSize = 3u * info[kInfoKeyCount];
         if (!link.SetBankSize(static_cast<std::uint16_t>(bankSize))) {
             Commit(kind, state, outcome);
             Call(hooks.showBankSizeRefused);
-            return false;
+            return ReadStateResult::TooManyKeys;
         }
     }
 
     if (HasKeyTables(kind)) {
         // Bytes past the bank size keep what the image held.
         KeyTableImage table = before.defaultKeyTable;
-        if (link.ReadDefaultKeyTable(table) == kSuccess) outcome.defaultKeyTable = table;
+        if (succeeded(link.ReadDefaultKeyTable(table))) outcome.defaultKeyTable = table;
     }
 
+    auto readSlot = [&](std::size_t i) {
+        std::array<std::uint8_t, kParamTransferSize> record{};
+        if (succeeded(link.ReadParamRecord(record, SlotOffset(i)))) outcome.slots[i] = record;
+    };
     const std::size_t slotsRead = kind == DeviceKind::Keyboard ? 1 : kLightingSlotCount;
     for (std::size_t i = 0; i < slotsRead; ++i) {
-        std::array<std::uint8_t, kParamTransferSize> record{};
-        if (link.ReadParamRecord(record, SlotOffset(i)) == kSuccess) outcome.slots[i] = record;
+        readSlot(i);
         if (HasKeyTables(kind)) {
             KeyTableImage bank = before.keyBanks[i];
-            if (link.ReadKeyBank(bank, static_cast<int>(i)) == kSuccess) outcome.banks[i] = bank;
+            if (succeeded(link.ReadKeyBank(bank, static_cast<int>(i)))) outcome.banks[i] = bank;
         }
     }
 
-    if (const auto slot = ReadActiveSlotByte(link); slot && ValidSlot(*slot)) {
-        outcome.activeSlot = *slot;
+    std::array<std::uint8_t, 1> slotByte{};
+    if (succeeded(link.ReadParamRecord(slotByte, kActiveSlotOffset)) && ValidSlot(slotByte[0])) {
+        outcome.activeSlot = slotByte[0];
+        // The working record is copied from the active slot: a slot the loop did not read would
+        // hand over whatever the image held (zeros on a first start).
+        if (!outcome.slots[*outcome.activeSlot]) readSlot(*outcome.activeSlot);
     }
 
-    // The read is over either way; a device that refuses to leave setting mode is logged by the
-    // link and has nothing else to be told.
-    (void)link.ExitSettingMode();
+    succeeded(link.ExitSettingMode());
+    if (!complete) return ReadStateResult::Incomplete;
     Commit(kind, state, outcome);
 
     Call(hooks.refreshPages);
@@ -123,7 +132,7 @@ bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
         }
         Call(hooks.refreshCustomColours);
     }
-    return true;
+    return ReadStateResult::Complete;
 }
 
 void RereadActiveSlot(DeviceKind kind, DeviceLink& link, DeviceState& state,

@@ -25,11 +25,18 @@ struct StateTransferHooks {
     std::function<void()> sendMousePadReset;          // message 0xA01 to the main window
 };
 
-// Reads the complete state of the device into its images. Results of the single commands are
-// not examined: a read that fails leaves its part of the images as it was. False only when a
-// keyboard reports more keys than a bank can hold (the read stops, setting mode is not left).
-[[nodiscard]] bool ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
-                                   const StateTransferHooks& hooks = {});
+enum class ReadStateResult {
+    Complete,     // every command was answered; images committed, hooks run
+    Incomplete,   // some command failed (absent, silent, error status): nothing committed, no hooks
+    TooManyKeys,  // a keyboard with more keys than a bank holds: the read stopped
+};
+
+// Reads the complete state of the device into its images. Only a read in which every command
+// succeeded is committed and followed by the page and profile hooks: a device that does not
+// answer must neither look ready nor have its silence saved as settings. A keyboard whose
+// active slot is not 0 has that slot's record read too, since its working record comes from it.
+[[nodiscard]] ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
+                                              const StateTransferHooks& hooks = {});
 
 // After the device announced a slot switch: stores the working record back into its slot and
 // reloads the active slot's record.

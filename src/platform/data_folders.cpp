@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/atomic_file.h"
+#include "platform/debug_out.h"
 #include "platform/files.h"
 
 #ifndef CORVANE_INSTALLED_DATA_DIR
@@ -134,6 +136,15 @@ std::string ProgramFolder() {
         if (FolderExists(installed + "skin") || FolderExists(installed + "defaults")) return installed;
     }
     return WithTrailingSlash(CORVANE_INSTALLED_DATA_DIR);
+}
+
+void RemoveStaleTemporaries() {
+    for (const std::string& folder : {DataFolderPath(), KeyboardFolderPath(), MouseFolderPath(), PadFolderPath()}) {
+        if (folder.empty()) continue;
+        if (const int removed = RemoveStaleTempFiles(folder); removed > 0) {
+            debugOut("settings: removed " + std::to_string(removed) + " unfinished temporary file(s) in " + folder);
+        }
+    }
 }
 
 }  // namespace corvane::platform

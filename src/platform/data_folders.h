@@ -18,6 +18,9 @@ std::string KeyboardFolderPath();
 std::string MouseFolderPath();
 std::string PadFolderPath();
 
+// Removes temporary files that a crashed write left in the data folder and the device folders.
+void RemoveStaleTemporaries();
+
 // The folder of the shipped read-only files (skin/, defaults/), ending in "/": $CORVANE_HOME when
 // set; else the executable's folder when it holds skin/ or defaults/ (a build tree); else the
 // installed data folder found from the executable's (bin/../share/corvane/); else the one the

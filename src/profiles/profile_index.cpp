@@ -1,6 +1,8 @@
 #include "profiles/profile_index.h"
 
+#include <algorithm>
 #include <climits>
+#include <span>
 #include <vector>
 
 #include "platform/data_folders.h"
@@ -54,7 +56,17 @@ bool IsUsableProfileName(ProfileFamily family, std::string_view name) {
            name.size() + Family(family).extension.size() <= kNameMax;
 }
 
+std::string RefreshedDefaultProfilePath(ProfileFamily family) {
+    // The data folder itself, not the device folder: there a profile of the same name would
+    // share the file.
+    const std::string folder = platform::DataFolderPath();
+    if (family != ProfileFamily::KbKey || folder.empty()) return {};
+    return folder + std::string(Family(family).defaultFile);
+}
+
 std::string DefaultProfilePath(ProfileFamily family) {
+    const std::string refreshed = RefreshedDefaultProfilePath(family);
+    if (!refreshed.empty() && platform::FileExists(refreshed)) return refreshed;
     return DefaultsFolder() + std::string(Family(family).defaultFile);
 }
 
@@ -182,6 +194,20 @@ int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks) {
     } else {
         LoadPayload(family, payload, blocks);
     }
+    return result;
+}
+
+int LoadKeyboardColours(int index, const SettingBlocks& blocks) {
+    if (!blocks.customColourState || !blocks.keyColourTable) return kProfileMissing;
+    std::vector<std::uint8_t> payload(Family(ProfileFamily::KbDeng).payloadSize, 0);
+    const auto name = FindProfileName(ProfileFamily::KbDeng, index);
+    const int result = ReadProfileFile(name ? ProfilePath(ProfileFamily::KbDeng, *name) : std::string(), payload);
+    if (result != kProfileReadOk) return result;
+    const std::span<const std::uint8_t> bytes(payload);
+    std::copy_n(bytes.subspan(kKbPayloadColourStateOffset).begin(), blocks.customColourState->size(),
+                blocks.customColourState->begin());
+    std::copy_n(bytes.subspan(kKbPayloadColourTableOffset).begin(), blocks.keyColourTable->size(),
+                blocks.keyColourTable->begin());
     return result;
 }
 

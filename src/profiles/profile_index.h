@@ -27,8 +27,12 @@ std::string ProfilePath(ProfileFamily family, std::string_view name);
 // line breaks (the index file keeps one name per line) that fits the file system's name limit
 // together with the extension.
 bool IsUsableProfileName(ProfileFamily family, std::string_view name);
-// The family's shipped default profile (found without regard to case when read).
+// The family's default profile: the copy refreshed from the keyboard's factory table when there
+// is one (keyboard keys only), else the shipped file (found without regard to case when read).
 std::string DefaultProfilePath(ProfileFamily family);
+// Where the refreshed copy is kept: in the user's data folder, since the program folder is
+// read-only once installed. Empty for families without one.
+std::string RefreshedDefaultProfilePath(ProfileFamily family);
 
 // Profiles one family can hold; an index file that counts more is read up to this many.
 inline constexpr int kMaxProfiles = 1000;
@@ -80,6 +84,11 @@ ProfileIndexLoad LoadProfileIndex(device::DeviceKind kind);
 int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks);
 
 // Writes the blocks into the file of the profile recorded as "select".
+// Only the per-key colour blocks (pen, set index, five colour sets) of keyboard lighting
+// profile index: the keyboard does not hold them, so a save of what was read from the device
+// takes them from the profile. The result of the read; the blocks are unchanged unless it is ok.
+int LoadKeyboardColours(int index, const SettingBlocks& blocks);
+
 bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks);
 
 // Message ids of the profile operations.

@@ -10,7 +10,8 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
               ${CMAKE_CURRENT_LIST_DIR}/device_button_commands.cpp ${CMAKE_CURRENT_LIST_DIR}/screenshot_command.cpp
               ${CMAKE_CURRENT_LIST_DIR}/routing.cpp ${CMAKE_CURRENT_LIST_DIR}/pages_wiring.cpp
               ${CMAKE_CURRENT_LIST_DIR}/live_lighting.cpp
-              ${CMAKE_CURRENT_LIST_DIR}/session_foreground.cpp ${CMAKE_CURRENT_LIST_DIR}/kwin_foreground.cpp)
+              ${CMAKE_CURRENT_LIST_DIR}/session_foreground.cpp ${CMAKE_CURRENT_LIST_DIR}/kwin_foreground.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/quit_signals.cpp ${CMAKE_CURRENT_LIST_DIR}/save_failure_notice.cpp)
   target_include_directories(corvane_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(corvane_app PUBLIC corvane_shell corvane_workers corvane_device corvane_platform
                         corvane_profiles corvane_lighting_pages corvane_profiles_pages corvane_macros_pages corvane_foreground corvane_virtual

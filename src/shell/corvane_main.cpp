@@ -31,6 +31,8 @@
 #include "shell/control_commands.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
+#include "shell/quit_signals.h"
+#include "shell/save_failure_notice.h"
 #include "shell/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
@@ -145,6 +147,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // We are the instance: what a crash of an earlier one left half-written goes.
+    platform::RemoveStaleTemporaries();
+
     QApplication app(argc, argv);
     app.setApplicationName("Corvane");
     // Matches the installed .desktop file, so desktops give the window its name and icon.
@@ -169,7 +174,10 @@ int main(int argc, char** argv) {
     }
     shell::MainWndOptions mainOptions;
     mainOptions.language = options.language;
+    const shell::SaveFailureNotice saveFailures(*window);
     shell::CMainWnd main(*window, *backend, mainOptions);
+    // A session's end or Ctrl+C quits as the tray's exit does.
+    const shell::QuitSignals quitSignals([&main] { main.Destroy(); });
     shell::PagesWiring pages(main);
     // Scripts drive the window over the same socket (see corvane-ctl).
     shell::ControlCommands commands(*window, &main, virtualBus.get());

@@ -429,12 +429,17 @@ void CMainWnd::RereadAndNotify(DeviceKind kind, WindowMessage message) {
     Queue(kind).Submit(
         "state read",
         [this, kind](device::DeviceLink& link) {
-            return device::ReadDeviceState(kind, link, State(kind), ReadHooks(kind)) ? device::kSuccess
-                                                                                      : device::kBadLength;
+            switch (device::ReadDeviceState(kind, link, State(kind), ReadHooks(kind))) {
+                case device::ReadStateResult::Complete: return device::kSuccess;
+                case device::ReadStateResult::TooManyKeys: return device::kBadLength;
+                case device::ReadStateResult::Incomplete: break;
+            }
+            return device::kNoAnswer;
         },
-        [this, kind, message](int) {
-            // The keyboard's restore read has no page part of its own.
-            if (kind != DeviceKind::Keyboard) PageMessage(message);
+        [this, kind, message](int result) {
+            // Nothing was taken from a device that did not answer: nothing to show or save. The
+            // keyboard's restore read has no page part of its own.
+            if (result == device::kSuccess && kind != DeviceKind::Keyboard) PageMessage(message);
         });
 }
 
@@ -540,6 +545,18 @@ void CMainWnd::ShowSameMode(DeviceKind kind, bool visible) {
     });
 }
 
+void CMainWnd::DeviceNotAnswering(DeviceKind kind) {
+    platform::debugOut(std::string("presence: ") + std::string(device::DevicePrefix(kind)) +
+                       " found but its arrival read was not answered; retrying");
+    // Once per device and run: the watcher retries every pass.
+    window_.Post([this, kind] {
+        bool& told = toldNotAnswering_[device::KindIndex(kind)];
+        if (told) return;
+        told = true;
+        window_.ShowMessageBox(Box("message_device_no_answer"));
+    });
+}
+
 device::StateTransferHooks CMainWnd::ReadHooks(DeviceKind kind) {
     auto post = [this](std::function<void()> step) {
         return [this, step = std::move(step)] { window_.Post(step); };
@@ -562,9 +579,10 @@ device::StateTransferHooks CMainWnd::ReadHooks(DeviceKind kind) {
     return transferHooks;
 }
 
-void CMainWnd::ReadDeviceState(DeviceKind kind) {
-    // A refused keyboard has been told to the user by its hook; nothing else to do here.
-    (void)device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind));
+bool CMainWnd::ReadDeviceState(DeviceKind kind) {
+    // A keyboard with too many keys has been told so by its hook and stays connected.
+    return device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind)) !=
+           device::ReadStateResult::Incomplete;
 }
 
 void CMainWnd::LoadSavedDeviceProfile() {

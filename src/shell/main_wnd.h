@@ -176,7 +176,8 @@ private:
     void ShowTab(device::DeviceKind kind, bool visible) override;
     void SelectTab(device::DeviceKind kind, bool focus) override;
     void ShowSameMode(device::DeviceKind kind, bool visible) override;
-    void ReadDeviceState(device::DeviceKind kind) override;
+    bool ReadDeviceState(device::DeviceKind kind) override;
+    void DeviceNotAnswering(device::DeviceKind kind) override;
     void LoadSavedDeviceProfile() override;
     void ReadCursorScripts() override;
     void SelectSavedProfiles(device::DeviceKind kind) override;
@@ -216,6 +217,7 @@ private:
     std::array<std::atomic<unsigned>, 3> arrivalGeneration_{};
     // What the same-mode controls were last told (-1: nothing yet), by kind; watcher threads.
     std::array<std::atomic<int>, 3> sameModeShown_{-1, -1, -1};
+    std::array<bool, 3> toldNotAnswering_{};  // UI thread only
     bool announceBoxOpen_ = false;
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;

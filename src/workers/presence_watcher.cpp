@@ -51,23 +51,33 @@ void UpdateSameMode(DeviceKind kind, const DeviceLinks& links, PresenceHost& hos
     host.ShowSameMode(kind, anotherConnected);
 }
 
-// Returns false when the stop event ended a pause inside the arrival.
-bool Arrive(DeviceKind kind, device::DeviceLink& link, PresenceHost& host, WorkerContext& context,
-            const PresenceTiming& timing) {
+enum class Arrival { Ready, NotAnswering, Stopped };
+
+// A device whose arrival read failed is neither shown as ready nor saved into the profiles; it
+// counts as absent, so the next pass opens it and reads it again.
+Arrival NotAnswering(DeviceKind kind, device::DeviceLink& link, PresenceHost& host, bool tabShown) {
+    link.connected = false;
+    if (tabShown) host.ShowTab(kind, false);
+    host.DeviceNotAnswering(kind);
+    return Arrival::NotAnswering;
+}
+
+Arrival Arrive(DeviceKind kind, device::DeviceLink& link, PresenceHost& host, WorkerContext& context,
+               const PresenceTiming& timing) {
     switch (kind) {
         case DeviceKind::Keyboard:
             host.ShowTab(kind, true);
             host.SelectTab(kind, false);
-            if (context.StopRequested(timing.keyboardTabPauseMs)) return false;
+            if (context.StopRequested(timing.keyboardTabPauseMs)) return Arrival::Stopped;
             link.connected = true;
-            host.ReadDeviceState(kind);
+            if (!host.ReadDeviceState(kind)) return NotAnswering(kind, link, host, true);
             host.SelectSavedProfiles(kind);
             host.RefreshPages(kind);
             break;
         case DeviceKind::Mouse:
             link.connected = true;
             host.LoadSavedDeviceProfile();
-            host.ReadDeviceState(kind);
+            if (!host.ReadDeviceState(kind)) return NotAnswering(kind, link, host, false);
             host.ReadCursorScripts();
             host.SelectSavedProfiles(kind);
             host.RefreshPages(kind);
@@ -78,13 +88,13 @@ bool Arrive(DeviceKind kind, device::DeviceLink& link, PresenceHost& host, Worke
             link.connected = true;
             host.ShowTab(kind, true);
             host.SelectTab(kind, false);
-            host.ReadDeviceState(kind);
+            if (!host.ReadDeviceState(kind)) return NotAnswering(kind, link, host, true);
             host.SelectSavedProfiles(kind);
             host.RefreshPages(kind);
             break;
     }
     host.StartRepaintTimer(timing.repaintDelayMs);
-    return true;
+    return Arrival::Ready;
 }
 
 // Logs a refused node once (until another one is refused or the device opens), and tells the host.
@@ -140,7 +150,7 @@ void RunPresenceWatcher(DeviceKind kind, const DeviceLinks& links, device::HidBa
                     lastDenied.clear();
                 }
                 if (result == device::OpenMatchResult::Opened) {
-                    stopped = !Arrive(kind, link, host, context, timing);
+                    stopped = Arrive(kind, link, host, context, timing) == Arrival::Stopped;
                 }
                 if (firstPass && link.IsConnected()) host.Announce();
                 firstPass = false;

@@ -20,8 +20,12 @@ public:
     // Selects the device's tab as if the user clicked it; with focus it also takes the focus.
     virtual void SelectTab(device::DeviceKind kind, bool focus) = 0;
     virtual void ShowSameMode(device::DeviceKind kind, bool visible) = 0;
-    // Reads the device's complete state into the images (runs on the calling thread).
-    virtual void ReadDeviceState(device::DeviceKind kind) = 0;
+    // Reads the device's complete state into the images (runs on the calling thread). False when
+    // the device did not answer every request: nothing was taken from it. A keyboard refused for
+    // its key count counts as answered and stays connected.
+    virtual bool ReadDeviceState(device::DeviceKind kind) = 0;
+    // The device was found but its arrival read failed; it is tried again at the next pass.
+    virtual void DeviceNotAnswering(device::DeviceKind kind) = 0;
     // Mouse only, before its state is read: load the saved mouse device profile.
     virtual void LoadSavedDeviceProfile() = 0;
     // Mouse only, after its state is read: read the cursor scripts from the device.

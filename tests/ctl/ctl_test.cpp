@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -29,7 +30,7 @@ namespace corvane::ctl {
 namespace {
 
 class CtlTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         char tmpl[] = "/tmp/corvane-ctl-XXXXXX";
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
@@ -52,6 +53,9 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    const std::string& Folder() const { return folder_; }
+
+protected:
     std::string folder_;
 };
 
@@ -285,6 +289,102 @@ TEST_F(SharedNodeProgramTest, ScriptsPlugUnplugAndBreakTheVirtualDevices) {
         EXPECT_EQ(out, std::string(r.reply) + "\n") << r.command;
     }
     Quit();
+}
+
+// Starts the program on its virtual devices (their memory kept in deviceFolder), waits until the
+// keyboard is read and the window idle, and quits it.
+void RunProgramOnce(CtlTest& test, const std::string& home, const std::string& deviceFolder);
+
+// Per-key colours live only in the profile: starting the program, twice, must not wipe them.
+TEST_F(CtlTest, PaintedKeyColoursSurviveRestarts) {
+    const std::string home = folder_ + "/home";
+    const std::string devices = folder_ + "/devices";
+    std::filesystem::create_directories(home);
+    RunProgramOnce(*this, home, devices);  // the first start lays out the first profile
+    const std::string kb = home + "/Documents/Gaming Keyboard/kb/";
+    std::string led;
+    for (const auto& entry : std::filesystem::directory_iterator(kb)) {
+        if (entry.path().extension() == ".led") led = entry.path().string();
+    }
+    ASSERT_FALSE(led.empty());
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    // Paint: pen, set index and colour sets follow the 16-byte header and the 64-byte slot.
+    constexpr std::size_t kColoursAt = 16 + 64;
+    std::vector<char> painted = read(led);
+    ASSERT_EQ(painted.size(), 1974u);
+    for (std::size_t i = kColoursAt; i < painted.size(); ++i) painted[i] = static_cast<char>(i * 13 + 1);
+    painted[kColoursAt] = 2;  // a valid set index, then the pen
+    std::ofstream(led, std::ios::binary).write(painted.data(), static_cast<std::streamsize>(painted.size()));
+
+    for (int run = 0; run < 2; ++run) {
+        RunProgramOnce(*this, home, devices);
+        const std::vector<char> after = read(led);
+        ASSERT_EQ(after.size(), painted.size()) << run;
+        EXPECT_TRUE(std::equal(painted.begin() + kColoursAt, painted.end(), after.begin() + kColoursAt)) << run;
+    }
+}
+
+void RunProgramOnce(CtlTest& test, const std::string& home, const std::string& deviceFolder) {
+    const std::string runtime = test.Folder();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        ::setenv("HOME", home.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const std::string devices = "--virtual-devices=" + deviceFolder;
+        ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, devices.c_str(), "--no-screenshots", nullptr);
+        ::_exit(127);
+    }
+    std::string out;
+    EXPECT_EQ(test.RunCtl("-", &out, "wait connected kb 20000\nwait idle\nquit\n"), kExitOk) << out;
+    int status = 0;
+    for (int i = 0; i < 600 && ::waitpid(pid, &status, WNOHANG) != pid; ++i) ::usleep(25 * 1000);
+    if (::waitpid(pid, &status, WNOHANG) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the program did not end after quit";
+    }
+}
+
+// A session that ends sends SIGTERM: the program shuts down as from the tray, and a temporary
+// file that a crashed run left behind is gone after the start.
+TEST_F(CtlTest, TerminationSignalsQuitInOrder) {
+    const std::string home = folder_ + "/home";
+    const std::string kb = home + "/Documents/Gaming Keyboard/kb/";
+    std::filesystem::create_directories(kb);
+    const std::string stale = kb + "kbProfile.ini.tmp999999999_3";
+    std::ofstream(stale) << "half-written";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+            ::setenv("HOME", home.c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots", nullptr);
+            ::_exit(127);
+        }
+        std::string out;
+        ASSERT_EQ(RunCtl("wait connected kb 20000", &out), kExitOk) << out;
+        EXPECT_FALSE(std::filesystem::exists(stale));
+        ::kill(pid, signal);
+        int status = 0;
+        for (int i = 0; i < 600 && ::waitpid(pid, &status, WNOHANG) != pid; ++i) ::usleep(25 * 1000);
+        if (::waitpid(pid, &status, WNOHANG) == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the program did not end after signal " << signal;
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal;
+        // Only the orderly shutdown removes the socket.
+        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName)) << signal;
+    }
 }
 #endif
 

@@ -14,6 +14,7 @@ namespace corvane::device {
 namespace {
 
 using testing::LinkedDevice;
+using virt::FaultKind;
 using virt::MemoryArea;
 
 // Records the order in which the hooks run.
@@ -48,7 +49,7 @@ TEST(StateTransferTest, FullReadOfEveryKindMatchesDeviceMemory) {
         ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 0, active));
         DeviceState state;
         HookLog log;
-        ASSERT_TRUE(ReadDeviceState(kind, d.link, state, log.Hooks()));
+        ASSERT_EQ(ReadDeviceState(kind, d.link, state, log.Hooks()), ReadStateResult::Complete);
         const DeviceImages images = state.Snapshot();
 
         const auto info = d.Device().Memory(MemoryArea::Info);
@@ -83,7 +84,7 @@ TEST(StateTransferTest, FullReadOfEveryKindMatchesDeviceMemory) {
 TEST(StateTransferTest, KeyboardWith126KeysMovesBanksIn7Chunks) {
     LinkedDevice d(DeviceKind::Keyboard);
     DeviceState state;
-    ASSERT_TRUE(ReadDeviceState(DeviceKind::Keyboard, d.link, state));
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, state), ReadStateResult::Complete);
     EXPECT_EQ(d.link.BankSize(), 378);
     EXPECT_EQ(d.Device().RequestCount(Command::ReadDefaultKeyTable), 7u);
     EXPECT_EQ(d.Device().RequestCount(Command::ReadKeyBank), 7u);
@@ -96,7 +97,7 @@ TEST(StateTransferTest, RestoreFlagSwitchesSaveToOverwrite) {
     DeviceState state;
     HookLog log;
     log.restoreFlag = true;
-    ASSERT_TRUE(ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks()));
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks()), ReadStateResult::Complete);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"refresh", "overwrite", "custom-colours"}));
     EXPECT_FALSE(log.restoreFlag);
 }
@@ -107,7 +108,7 @@ TEST(StateTransferTest, TooManyKeysStopsTheReadBeforeLeavingSettingMode) {
     ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Info, 5, keys));
     DeviceState state;
     HookLog log;
-    EXPECT_FALSE(ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks()));
+    EXPECT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, state, log.Hooks()), ReadStateResult::TooManyKeys);
     EXPECT_EQ(log.calls, std::vector<std::string>{"bank-size-refused"});
     EXPECT_EQ(d.link.BankSize(), 512);
     EXPECT_EQ(d.Device().Requests().size(), 2u);
@@ -122,11 +123,41 @@ TEST(StateTransferTest, FailedReadsLeaveImagesAsTheyWere) {
     initial.activeLighting.fill(0x11);
     DeviceState state(initial);
     d.link.connected = false;
-    // Nothing answered, yet the read runs to its end: only a refused keyboard stops it.
-    EXPECT_TRUE(ReadDeviceState(DeviceKind::MousePad, d.link, state));
+    EXPECT_EQ(ReadDeviceState(DeviceKind::MousePad, d.link, state), ReadStateResult::Incomplete);
     const DeviceImages after = state.Snapshot();
     EXPECT_EQ(after.info, initial.info);
     EXPECT_EQ(after.activeLighting, initial.activeLighting);
+}
+
+TEST(StateTransferTest, AReadWithAnUnansweredRequestTakesNothingAndRunsNoHook) {
+    // One lost answer (all four attempts) in the middle of the read.
+    for (const std::size_t at : {std::size_t{1}, std::size_t{5}, std::size_t{40}}) {
+        LinkedDevice d(DeviceKind::Mouse);
+        d.Device().InjectFault({FaultKind::NoAnswer, at, 4});
+        DeviceImages initial;
+        initial.keyBanks[0].fill(0x42);
+        DeviceState state(initial);
+        HookLog log;
+        EXPECT_EQ(ReadDeviceState(DeviceKind::Mouse, d.link, state, log.Hooks()), ReadStateResult::Incomplete) << at;
+        EXPECT_TRUE(log.calls.empty()) << at;
+        EXPECT_EQ(state.Snapshot().keyBanks[0], initial.keyBanks[0]) << at;
+        EXPECT_FALSE(d.Device().InSettingMode()) << at;
+    }
+}
+
+TEST(StateTransferTest, KeyboardActiveSlotRecordIsReadBeforeItBecomesTheWorkingRecord) {
+    LinkedDevice d(DeviceKind::Keyboard);
+    std::array<std::uint8_t, 64> slot2{};
+    slot2.fill(0x5C);
+    ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 2 * 64, slot2));
+    const std::array<std::uint8_t, 1> active{2};
+    ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 0, active));
+    DeviceState state;
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, state), ReadStateResult::Complete);
+    const DeviceImages images = state.Snapshot();
+    EXPECT_EQ(images.activeLighting[0], 2);
+    EXPECT_EQ(images.activeLighting[1], 0x5C);
+    EXPECT_EQ(images.activeLighting[40], 0x5C);
 }
 
 TEST(StateTransferTest, CorruptActiveSlotByteNeverIndexesPastTheSlots) {
@@ -136,7 +167,7 @@ TEST(StateTransferTest, CorruptActiveSlotByteNeverIndexesPastTheSlots) {
     DeviceImages initial;
     initial.activeLighting[0] = 1;
     DeviceState state(initial);
-    ASSERT_TRUE(ReadDeviceState(DeviceKind::Mouse, d.link, state));
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Mouse, d.link, state), ReadStateResult::Complete);
     EXPECT_EQ(state.Snapshot().activeLighting[0], 1);
     EXPECT_EQ(SwitchSlot(DeviceKind::Mouse, d.link, state, 3), kSuccess);
     EXPECT_EQ(state.Snapshot().activeLighting[0], 3);
@@ -158,7 +189,7 @@ TEST(StateTransferTest, SwitchSlotToTheActiveSlotOnlyReadsOneByte) {
 TEST(StateTransferTest, SwitchSlotStoresTheWorkingRecordAndLoadsTheNewSlot) {
     LinkedDevice d(DeviceKind::Mouse);
     DeviceState state;
-    ASSERT_TRUE(ReadDeviceState(DeviceKind::Mouse, d.link, state));
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Mouse, d.link, state), ReadStateResult::Complete);
     d.link.syncLighting = true;
     state.Update([](DeviceImages& images) { images.activeLighting[2] = 0x77; });  // edited
     d.Device().ClearRequests();
@@ -182,7 +213,7 @@ TEST(StateTransferTest, RereadActiveSlotFollowsTheDevice) {
         SCOPED_TRACE(static_cast<int>(kind));
         LinkedDevice d(kind);
         DeviceState state;
-        ASSERT_TRUE(ReadDeviceState(kind, d.link, state));
+        ASSERT_EQ(ReadDeviceState(kind, d.link, state), ReadStateResult::Complete);
         const std::array<std::uint8_t, 1> slot{3};
         ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 0, slot));
         HookLog log;

@@ -123,6 +123,27 @@ TEST_F(PagesTest, RestoreReadBackWithoutKeyDefaultRewritesOnlyLightingProfiles) 
     }
 }
 
+TEST_F(PagesTest, RefreshedKeyDefaultIsKeptInTheUsersFolderAndUsedFromThere) {
+    const std::string shipped = (BinFolder() / "defaults" / "kbkeydefault.pro").string();
+    const Bytes shippedBefore = ReadFile(shipped);
+    Start({DeviceKind::Keyboard});
+    Bytes factory(126 * 3, 0);
+    for (std::size_t i = 0; i < factory.size(); ++i) factory[i] = static_cast<std::uint8_t>(i * 7);
+    Dev(DeviceKind::Keyboard).SetMemory(virt::MemoryArea::FactoryKeys, 0, factory);
+
+    main_->HandleMessage(WindowMessage::KeyboardFactoryTable, 0, 0);
+    const auto refreshed = home_ / "Documents" / "Gaming Keyboard" / "kbkeydefault.pro";
+    ASSERT_TRUE(RunUntil([&] { return std::filesystem::exists(refreshed); }));
+    EXPECT_EQ(ReadFile(shipped), shippedBefore);  // the program folder is never written
+    EXPECT_FALSE(std::filesystem::exists(DeviceFolder(DeviceKind::Keyboard) / "kbkeydefault.pro"));
+
+    // A reset of the keyboard's key profile now takes the refreshed table.
+    Click("kb_pro_key_reset_btn");
+    const Bytes file = ProfileBytes(ProfileFamily::KbKey, "新配置文件1");
+    ASSERT_EQ(file.size(), kHeader + 512);
+    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), file.begin() + kHeader));
+}
+
 TEST_F(PagesTest, FirstRunBuildsEveryListWithItsFirstProfile) {
     Start({});
     for (ProfileFamily family : profiles::kAllFamilies) {

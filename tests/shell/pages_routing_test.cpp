@@ -165,7 +165,7 @@ TEST_F(PagesTest, UploadSendsMacrosAndBankAndTellsWhenTheDeviceIsAbsent) {
     ASSERT_TRUE(RunUntil([&] { return !main_->Link(DeviceKind::Keyboard).IsConnected(); }));
     Click("kb_key_butt_prosave");
     Flush();
-    EXPECT_EQ(Boxes("message_text_7"), 1);
+    EXPECT_EQ(Boxes("message_upload_failed"), 1);
 }
 
 }  // namespace

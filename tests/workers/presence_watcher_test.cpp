@@ -46,11 +46,14 @@ public:
         std::lock_guard lock(mutex_);
         sameMode_[device::KindIndex(k)] = v;
     }
-    void ReadDeviceState(DeviceKind k) override {
-        const bool complete =
+    bool ReadDeviceState(DeviceKind k) override {
+        const auto result =
             device::ReadDeviceState(k, *links_[device::KindIndex(k)], states_[device::KindIndex(k)]);
-        Add(std::string(complete ? "read " : "refused ") + KindName(k));
+        const bool answered = result != device::ReadStateResult::Incomplete;
+        Add("read " + KindName(k) + (answered ? "" : " failed"));
+        return answered;
     }
+    void DeviceNotAnswering(DeviceKind k) override { Add("no answer " + KindName(k)); }
     void LoadSavedDeviceProfile() override { Add("load ms_device"); }
     void ReadCursorScripts() override { Add("scripts"); }
     void SelectSavedProfiles(DeviceKind k) override { Add("profiles " + KindName(k)); }
@@ -157,6 +160,36 @@ TEST_F(PresenceTest, ArrivalStepsRunInEachKindsOrder) {
     const auto info = states_[device::KindIndex(DeviceKind::Keyboard)].Snapshot().info;
     EXPECT_EQ(info[device::kInfoKeyCount], 126);
     EXPECT_EQ(Link(DeviceKind::Keyboard).BankSize(), 378);
+}
+
+TEST_F(PresenceTest, ASilentDeviceIsNeitherReadyNorReadUntilItAnswers) {
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        SCOPED_TRACE(KindName(kind));
+        host_.Clear();
+        virt::VirtualDevice& device = bus_.Device(kind);
+        device.Plug();
+        device.InjectFault({virt::FaultKind::NoAnswer, 1, virt::kEveryPacket});
+        Start({kind});
+        ASSERT_TRUE(host_.WaitFor("no answer " + KindName(kind)));
+        // The next pass tries again: still nothing taken from the device.
+        const auto tries = [&] {
+            const auto calls = host_.Calls();
+            return std::count(calls.begin(), calls.end(), "read " + KindName(kind) + " failed");
+        };
+        for (int i = 0; i < 500 && tries() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        EXPECT_GE(tries(), 2);
+        EXPECT_FALSE(Link(kind).IsConnected());
+        for (const std::string& never : {"profiles " + KindName(kind), "refresh " + KindName(kind), std::string("announce")}) {
+            const auto calls = host_.Calls();
+            EXPECT_EQ(std::count(calls.begin(), calls.end(), never), 0) << never;
+        }
+        device.ClearFaults();
+        ASSERT_TRUE(host_.WaitFor("refresh " + KindName(kind)));
+        workers_.reset();
+        EXPECT_TRUE(Link(kind).IsConnected());
+        device.Unplug();
+        Link(kind).connected = false;
+    }
 }
 
 TEST_F(PresenceTest, NoDeviceAtStartAnnouncesNothingAndALatePlugIsFound) {

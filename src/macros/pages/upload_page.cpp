@@ -13,7 +13,7 @@ namespace {
 using device::DeviceKind;
 
 // Shown when the device was absent or did not answer every request of the upload.
-constexpr const char* kMessageNotSent = "message_text_7";
+constexpr const char* kMessageNotSent = "message_upload_failed";
 
 // What the upload works on and what it found out; the I/O thread fills it before its result is
 // posted, the UI thread reads it after.

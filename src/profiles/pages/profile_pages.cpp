@@ -281,6 +281,11 @@ void ProfilePages::Reset(ProfileFamily family) {
 }
 
 void ProfilePages::SaveKeyboardState() {
+    // The device's settings win, but the per-key colours live only in the profile: without this
+    // they would be written back as whatever memory held (zeros at start-up).
+    WithBlocks(DeviceKind::Keyboard, [](const SettingBlocks& b) {
+        LoadKeyboardColours(ReadSelect(ProfileFamily::KbDeng), b);
+    });
     Save(ProfileFamily::KbDeng);
     Save(ProfileFamily::KbKey);
     RefreshCustomColours();
@@ -337,7 +342,7 @@ void ProfilePages::SelectSaved(DeviceKind kind) {
 
 bool ProfilePages::StoreKeyboardDefaultTable(const device::KeyTableImage& table) {
     model_.State(DeviceKind::Keyboard).Update([&](DeviceImages& i) { i.defaultKeyTable = table; });
-    return WriteProfileFile(DefaultProfilePath(ProfileFamily::KbKey), table, DeviceKind::Keyboard);
+    return WriteProfileFile(RefreshedDefaultProfilePath(ProfileFamily::KbKey), table, DeviceKind::Keyboard);
 }
 
 }  // namespace corvane::profiles::pages
