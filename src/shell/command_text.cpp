@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/utf8.h"
 #include "ui/window.h"
 
 namespace corvane::shell {
@@ -74,7 +75,9 @@ std::string ReplyToken(std::string_view text) {
     return token.empty() ? std::string("_") : token;
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
+void AppendJsonString(std::string& out, std::string_view raw) {
+    // Names come from files a user or another program wrote: JSON needs valid UTF-8.
+    const std::string text = platform::ToValidUtf8(raw);
     out.push_back('"');
     for (const char c : text) {
         const auto u = static_cast<unsigned char>(c);

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,22 @@ TEST(AtomicFile, FaultsLeaveOldContent) {
     EXPECT_EQ(ListFiles(home.root()), (std::vector<std::string>{"f.bin"}));
     EXPECT_FALSE(WriteFileAtomically(home.root(), std::string_view("x")));  // a folder
     EXPECT_FALSE(WriteFileAtomically("", std::string_view("x")));
+}
+
+TEST(Utf8, InvalidBytesBecomeReplacementCharacters) {
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain ASCII", "plain ASCII"},
+        {"配置 é", "配置 é"},                           // valid multi-byte text is kept
+        {"a\xff\xfe" "b", "a" + r + r + "b"},         // bytes that never start a sequence
+        {"\x80x", r + "x"},                            // stray continuation byte
+        {"\xE9\x85", r + r},                          // truncated at the end
+        {"\xC0\xAF", r + r},                          // overlong "/"
+        {"\xED\xA0\x80", r + r + r},                 // a surrogate
+        {"\xF4\x90\x80\x80", r + r + r + r},        // above U+10FFFF
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600 is fine
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(ToValidUtf8(in), out);
 }
 
 }  // namespace

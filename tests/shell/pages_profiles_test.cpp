@@ -139,7 +139,7 @@ TEST_F(PagesTest, RefreshedKeyDefaultIsKeptInTheUsersFolderAndUsedFromThere) {
 
     // A reset of the keyboard's key profile now takes the refreshed table.
     Click("kb_pro_key_reset_btn");
-    const Bytes file = ProfileBytes(ProfileFamily::KbKey, "新配置文件1");
+    const Bytes file = ProfileBytes(ProfileFamily::KbKey, "Profile 1");
     ASSERT_EQ(file.size(), kHeader + 512);
     EXPECT_TRUE(std::equal(factory.begin(), factory.end(), file.begin() + kHeader));
 }
