@@ -164,6 +164,12 @@ PAGE_TEXTS = [
      "将系统指针速度恢复为默认值，并重置鼠标。此桌面没有滚轮行数设置。"),
     ("ms_pointer_hint_none", "This desktop does not let programs change the pointer speed or wheel lines; the button only resets the mouse.",
      "此桌面不允许程序更改指针速度和滚轮行数；此按钮只重置鼠标。"),
+    ("profile_export_overwrite", "A file with this name already exists. Replace it?",
+     "同名文件已存在。要替换它吗？"),
+    # The link check box on desktops that do not tell which window is in front.
+    ("ui_link_unavailable", "Link (unsupported)", "关联程序（不支持）"),
+    ("ui_link_unavailable_tip", "This desktop does not tell programs which window is in front (GNOME on Wayland, for example), so linked profiles are kept but not switched to. X11, KDE Plasma, Sway and Hyprland sessions are supported.",
+     "此桌面不向程序提供前台窗口信息（例如 Wayland 下的 GNOME），关联会保存但不会自动切换。支持 X11、KDE Plasma、Sway 和 Hyprland 会话。"),
 ]
 
 PROGRAM_TEXTS = MESSAGES + KEY_NAMES + FUNCTIONS + PAGE_TEXTS

@@ -41,7 +41,16 @@ protected:
         option->SetSelected(!option->IsSelected(), /*notify=*/true);
     }
     bool Shown(const std::string& name) { return Find(name)->IsVisible(); }
+    // The keyboard's profile keeps its per-key colours across the arrival; these tests start
+    // from one whose sets are all unpainted, so what a fill or a clear did shows.
     void StartInPerKeyMode() {
+        WriteIndex(DeviceKind::Keyboard,
+                   "[PROFILEDENGCOUNT]\ncount=1\n[PROFILEDENGNAME]\n0=Profile 1\n[PROFILEDENGSELECT]\nselect=0\n"
+                   "[PROFILECOUNT]\ncount=1\n[PROFILENAME]\n0=Profile 1\n[PROFILESELECT]\nselect=0\n");
+        WriteProfile(ProfileFamily::KbDeng, "Profile 1", [](Bytes& p) {
+            std::fill(p.begin() + (kSetIndex - kHeader), p.end(), std::uint8_t{0});
+        });
+        WriteProfile(ProfileFamily::KbKey, "Profile 1", [](Bytes&) {});
         Start({DeviceKind::Keyboard});
         PickItem("kb_deng_combo_modeSelect", kPerKeyMode);
         Flush();
