@@ -53,7 +53,43 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    const std::string& Folder() const { return folder_; }
+#ifdef CORVANE_PROGRAM
+    // Starts the real program offscreen with its runtime folder here and its home at home; the
+    // arguments choose the devices. With stderrPath its standard error goes to that file.
+    pid_t StartProgram(const std::string& home, std::vector<std::string> args, const std::string& stderrPath = {}) {
+        args.insert(args.begin(), CORVANE_PROGRAM);
+        args.emplace_back("--no-screenshots");
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const std::string config = home + "/.config";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+            ::setenv("HOME", home.c_str(), 1);
+            ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (!stderrPath.empty() && std::freopen(stderrPath.c_str(), "w", stderr) == nullptr) ::_exit(126);
+            ::execv(CORVANE_PROGRAM, argv.data());
+            ::_exit(127);
+        }
+        EXPECT_GE(pid, 0);
+        return pid;
+    }
+
+    // The program's wait status once it has ended; after 15 s it is killed and the test fails.
+    static int WaitForExit(pid_t pid, const std::string& after) {
+        int status = 0;
+        for (int i = 0; i < 600; ++i) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) return status;
+            ::usleep(25 * 1000);
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the program did not end after " << after;
+        return status;
+    }
+#endif
 
 protected:
     std::string folder_;
@@ -158,34 +194,17 @@ protected:
         const std::string home = folder_ + "/home";
         std::filesystem::create_directories(home);
         stderrPath_ = folder_ + "/stderr";
-        pid_ = ::fork();
+        std::vector<std::string> args{"--virtual-devices"};
+        if (SharedNode()) args.emplace_back("--virtual-shared-node");
+        pid_ = StartProgram(home, args, stderrPath_);
         ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-            ::setenv("HOME", home.c_str(), 1);
-            ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            if (std::FILE* err = std::freopen(stderrPath_.c_str(), "w", stderr); err == nullptr) ::_exit(126);
-            ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots",
-                    SharedNode() ? "--virtual-shared-node" : nullptr, nullptr);
-            ::_exit(127);
-        }
     }
 
     // Quits the program and checks that it ended cleanly.
     void Quit() {
         std::string out;
         EXPECT_EQ(RunCtl("quit", &out), kExitOk);
-        int programStatus = 0;
-        for (int i = 0; i < 400; ++i) {
-            if (::waitpid(pid_, &programStatus, WNOHANG) == pid_) break;
-            ::usleep(25 * 1000);
-            if (i == 399) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &programStatus, 0);
-                ADD_FAILURE() << "the program did not end after quit";
-            }
-        }
+        const int programStatus = WaitForExit(pid_, "quit");
         EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == 0);
         EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName));
     }
@@ -328,27 +347,11 @@ TEST_F(CtlTest, PaintedKeyColoursSurviveRestarts) {
 }
 
 void RunProgramOnce(CtlTest& test, const std::string& home, const std::string& deviceFolder) {
-    const std::string runtime = test.Folder();
-    const pid_t pid = ::fork();
+    const pid_t pid = test.StartProgram(home, {"--virtual-devices=" + deviceFolder});
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        ::setenv("HOME", home.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        const std::string devices = "--virtual-devices=" + deviceFolder;
-        ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, devices.c_str(), "--no-screenshots", nullptr);
-        ::_exit(127);
-    }
     std::string out;
     EXPECT_EQ(test.RunCtl("-", &out, "wait connected kb 20000\nwait idle\nquit\n"), kExitOk) << out;
-    int status = 0;
-    for (int i = 0; i < 600 && ::waitpid(pid, &status, WNOHANG) != pid; ++i) ::usleep(25 * 1000);
-    if (::waitpid(pid, &status, WNOHANG) == 0) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the program did not end after quit";
-    }
+    CtlTest::WaitForExit(pid, "quit");
 }
 
 // A session that ends sends SIGTERM: the program shuts down as from the tray, and a temporary
@@ -360,27 +363,13 @@ TEST_F(CtlTest, TerminationSignalsQuitInOrder) {
     const std::string stale = kb + "kbProfile.ini.tmp999999999_3";
     std::ofstream(stale) << "half-written";
     for (const int signal : {SIGTERM, SIGINT}) {
-        const pid_t pid = ::fork();
+        const pid_t pid = StartProgram(home, {"--virtual-devices"});
         ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-            ::setenv("HOME", home.c_str(), 1);
-            ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::execl(CORVANE_PROGRAM, CORVANE_PROGRAM, "--virtual-devices", "--no-screenshots", nullptr);
-            ::_exit(127);
-        }
         std::string out;
         ASSERT_EQ(RunCtl("wait connected kb 20000", &out), kExitOk) << out;
         EXPECT_FALSE(std::filesystem::exists(stale));
         ::kill(pid, signal);
-        int status = 0;
-        for (int i = 0; i < 600 && ::waitpid(pid, &status, WNOHANG) != pid; ++i) ::usleep(25 * 1000);
-        if (::waitpid(pid, &status, WNOHANG) == 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << "the program did not end after signal " << signal;
-        }
+        const int status = WaitForExit(pid, "signal " + std::to_string(signal));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal;
         // Only the orderly shutdown removes the socket.
         EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName)) << signal;
