@@ -8,6 +8,7 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
               ${CMAKE_CURRENT_LIST_DIR}/control_actions.cpp ${CMAKE_CURRENT_LIST_DIR}/command_text.cpp
               ${CMAKE_CURRENT_LIST_DIR}/command_verbs.cpp ${CMAKE_CURRENT_LIST_DIR}/virtual_commands.cpp
               ${CMAKE_CURRENT_LIST_DIR}/device_button_commands.cpp ${CMAKE_CURRENT_LIST_DIR}/screenshot_command.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/capture_feeder.cpp ${CMAKE_CURRENT_LIST_DIR}/function_tabs.cpp
               ${CMAKE_CURRENT_LIST_DIR}/routing.cpp ${CMAKE_CURRENT_LIST_DIR}/pages_wiring.cpp
               ${CMAKE_CURRENT_LIST_DIR}/live_lighting.cpp
               ${CMAKE_CURRENT_LIST_DIR}/session_foreground.cpp ${CMAKE_CURRENT_LIST_DIR}/kwin_foreground.cpp
@@ -15,6 +16,7 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
   target_include_directories(corvane_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(corvane_app PUBLIC corvane_shell corvane_workers corvane_device corvane_platform
                         corvane_profiles corvane_lighting_pages corvane_profiles_pages corvane_macros_pages corvane_foreground corvane_virtual
+                        corvane_keys_pages
                         Qt6::Widgets Qt6::DBus)
 
   add_executable(corvane ${CMAKE_CURRENT_LIST_DIR}/corvane_main.cpp)

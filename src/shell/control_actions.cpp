@@ -36,6 +36,7 @@ std::string ControlJson(ui::Control& c, bool shown) {
     o.Str("name", c.Name())
         .Str("kind", ui::KindName(c.Kind()))
         .Str("text", c.DisplayedText())
+        .Str("tooltip", c.ToolTip())
         .Bool("visible", c.IsVisible())
         .Bool("shown", shown)
         .Bool("enabled", c.IsEnabled())

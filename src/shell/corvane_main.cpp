@@ -86,16 +86,21 @@ private:
             const char* tab;
             const char* page;  // a function tab of the device, or none for the one shown
             const char* file;
+            const char* key = nullptr;  // a key page: the key opened, and the function chosen
+            int kindItem = 0;
         };
         for (const Shot& shot : {Shot{"kb_tab", nullptr, "corvane-keyboard.png"},
                                  Shot{"ms_tab", nullptr, "corvane-mouse.png"},
                                  Shot{"ms_tab", "ms_rich_Op_tab", "corvane-mouse-dpi.png"},
                                  Shot{"ms_tab", "ms_cursor_Op_tab", "corvane-mouse-cursor.png"},
-                                 Shot{"mp_tab", nullptr, "corvane-mousepad.png"}}) {
+                                 Shot{"mp_tab", nullptr, "corvane-mousepad.png"},
+                                 Shot{"kb_tab", "kb_key_Op_tab", "corvane-keyboard-keys.png", "kb_key_64", 1},
+                                 Shot{"ms_tab", "ms_key_Op_tab", "corvane-mouse-keys.png", "ms_key_5", 2}}) {
             if (auto* tab = window_.FindOption(shot.tab)) tab->SetSelected(true, true);
             if (shot.page != nullptr) {
                 if (auto* page = window_.FindOption(shot.page)) page->SetSelected(true, true);
             }
+            if (shot.key != nullptr) OpenKey(shot.key, shot.kindItem);
             QCoreApplication::processEvents();
             const auto path = folder_ / shot.file;
             if (window_.grab().save(QString::fromStdString(path.string()))) {
@@ -103,6 +108,13 @@ private:
             }
         }
         main_.Destroy();
+    }
+
+    // Opens a key's function page as a click would, with a function chosen.
+    void OpenKey(const char* key, int kindItem) {
+        if (auto* control = window_.Find(key)) main_.Notify(ui::Notification{"click", control});
+        const std::string combo = std::string(key).substr(0, 3) + "key_fct_combo";
+        if (auto* kinds = window_.FindCombo(combo)) kinds->SelectItem(kindItem, /*notify=*/true);
     }
 
     shell::CMainWnd& main_;

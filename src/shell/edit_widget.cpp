@@ -89,6 +89,8 @@ bool EditWidget::ApplyAttribute(const std::string& name, std::string_view value)
 }
 
 void EditWidget::RefreshStyle() {
+    // A field that shows a language id follows the language.
+    if (IsResourceText()) edit_->setText(ToQString(SkinWidget::DisplayedText()));
     edit_->setFont(ControlFont());
     const QColor text = ToQColor(TextColour());
     edit_->setStyleSheet(QString("QLineEdit { background: transparent; border: none; color: %1; "

@@ -14,6 +14,7 @@
 #include "platform/debug_out.h"
 #include "platform/tick.h"
 #include "profiles/skin_setting.h"
+#include "shell/capture_feeder.h"
 #include "shell/routing.h"
 #include "shell/skin_window.h"
 
@@ -92,7 +93,8 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     : workers_(std::make_unique<workers::WorkerSet>()),
       window_(window),
       backend_(backend),
-      options_(options) {
+      options_(options),
+      hook_(options_.captureClock) {
     for (auto& link : links_) link = std::make_unique<device::DeviceLink>(backend_);
     for (std::size_t i = 0; i < queues_.size(); ++i) {
         queues_[i] = std::make_unique<device::LinkQueue>(
@@ -116,6 +118,7 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     if (auto* widget = dynamic_cast<QWidget*>(&window_)) {
         widget_ = widget;
         qApp->installEventFilter(this);
+        captureFeeder_ = std::make_unique<CaptureFeeder>(*widget, hook_);
         // A change of screen or of its scale lays the window out again at the new size.
         auto relayout = [this] { window_.NeedUpdate(); };
         for (QScreen* screen : QGuiApplication::screens()) {
@@ -159,6 +162,8 @@ void CMainWnd::OpenSkinFrame() {
 CMainWnd::~CMainWnd() {
     ui::SkinChangeSubject::Instance().Remove(this);
     skinFrame_.reset();
+    captureFeeder_.reset();
+    hook_.RemoveHooks();
     if (widget_) qApp->removeEventFilter(this);
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
@@ -264,7 +269,30 @@ void CMainWnd::Notify(const ui::Notification& n) {
     if (hooks_.route) hooks_.route(n);
 }
 
-void CMainWnd::SelectDeviceTab(const std::string& name) { shell::SelectDeviceTab(window_, name); }
+void CMainWnd::SelectDeviceTab(const std::string& name) {
+    // Leaving for another device tab ends any key capture (a macro being edited keeps its tab).
+    if (shell::SelectDeviceTab(window_, name) == DeviceTabChoice::Selected) {
+        SetHookMode(platform::HookMode::MouseKeyEditor, false);
+    }
+}
+
+bool CMainWnd::SetHookMode(platform::HookMode mode, bool on, bool wantKeyboard, bool wantMouse) {
+    if (!on) {
+        hook_.RemoveHooks();
+        return true;
+    }
+    return hook_.InstallHooks(mode, this, wantKeyboard, wantMouse);
+}
+
+void CMainWnd::SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) {
+    if (!destroyed_) hookMessages_.Handle(message, event);
+}
+
+void CMainWnd::PostHookMessage(platform::HookMessage message, const platform::MouseHookEvent& event) {
+    window_.Post([this, message, event] {
+        if (!destroyed_) hookMessages_.Handle(message, event);
+    });
+}
 
 void CMainWnd::WindowInit() {
     ApplySavedBackground();
@@ -497,6 +525,7 @@ void CMainWnd::ShowFromTray() {
 void CMainWnd::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    hook_.RemoveHooks();
     tray_->Remove();
     noTrayTimer_.stop();
     platform::debugOut(kShutdownDebugText);

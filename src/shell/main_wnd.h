@@ -16,6 +16,7 @@
 #include "device/device_link.h"
 #include "device/link_queue.h"
 #include "device/state_transfer.h"
+#include "platform/input_capture.h"
 #include "shell/live_lighting.h"
 #include "shell/skin_frame.h"
 #include "shell/tray_menu.h"
@@ -28,6 +29,8 @@
 class QWidget;
 
 namespace corvane::shell {
+
+class CaptureFeeder;
 
 // What later pages plug into the main window. Each hook says on which thread it runs; an empty
 // hook does nothing.
@@ -73,6 +76,8 @@ struct MainWndOptions {
     int noTrayNoticeMs = kNoTrayNoticeMs;
     // The language to start in, overriding the stored choice and the desktop's locale.
     std::string language;
+    // Stamps captured key and mouse events (the steady millisecond tick when empty).
+    platform::CDeviceHook::Clock captureClock;
 };
 
 // The caption the desktop shows for the main window.
@@ -84,6 +89,8 @@ inline constexpr const char* kMainCaption = "Corvane Driver";
 class CMainWnd : public QObject,
                  public ui::NotifySink,
                  public ui::SkinChangeReceiver,
+                 public platform::CaptureHost,
+                 private platform::HookTarget,
                  private workers::PresenceHost {
 public:
     CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptions options = {});
@@ -145,6 +152,11 @@ public:
     // The device events, lighting threads and animated pictures.
     LiveLighting& Live() { return *live_; }
 
+    // platform::CaptureHost: key and mouse capture from this window.
+    bool SetHookMode(platform::HookMode mode, bool on, bool wantKeyboard = true, bool wantMouse = false) override;
+    platform::HookMessageTable& HookMessages() override { return hookMessages_; }
+    const platform::CDeviceHook& Hook() const override { return hook_; }
+
 protected:
     // The space bar never presses a focused button of the window.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -171,6 +183,10 @@ private:
     void FlushLightingRecords();
     device::StateTransferHooks ReadHooks(device::DeviceKind kind);
     void StopQueues();
+
+    // platform::HookTarget
+    void SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) override;
+    void PostHookMessage(platform::HookMessage message, const platform::MouseHookEvent& event) override;
 
     // workers::PresenceHost, called from the presence watchers.
     void ShowTab(device::DeviceKind kind, bool visible) override;
@@ -206,6 +222,9 @@ private:
     MainWndOptions options_;
     PageHooks hooks_;
     std::atomic<bool> keyboardRestore_{false};
+    platform::HookMessageTable hookMessages_;
+    platform::CDeviceHook hook_;
+    std::unique_ptr<CaptureFeeder> captureFeeder_;  // after the hook it feeds
     QTimer progressTimer_;
     QTimer flushTimer_;
     QTimer repaintTimer_;

@@ -8,6 +8,7 @@
 
 #include "device/state_transfer.h"
 #include "platform/debug_out.h"
+#include "shell/function_tabs.h"
 #include "shell/session_foreground.h"
 #include "shell/skin_window.h"
 
@@ -43,17 +44,6 @@ constexpr HoverImage kHoverImages[] = {
     {"file='ms/key_dpi_down.png'", "file='ms/key_dpi_normal.png'"},
     {"file='ms/key_dpi1_down.png'", "file='ms/key_dpi1_normal.png'"},
 };
-
-// Function tabs of a device and the page each shows in its switch.
-struct FunctionTab {
-    const char* name;
-    int page;
-};
-constexpr FunctionTab kKeyboardTabs[] = {
-    {"kb_deng_Op_tab", 0}, {"kb_macro_Op_tab", 1}, {"kb_key_Op_tab", 2}, {"kb_rich_Op_tab", 3}};
-constexpr FunctionTab kMouseTabs[] = {{"ms_deng_Op_tab", 0}, {"ms_macro_Op_tab", 1}, {"ms_key_Op_tab", 2},
-                                      {"ms_rich_Op_tab", 3}, {"ms_cursor_Op_tab", 4}};
-constexpr int kKeyPage = 2;
 
 constexpr const char* kFamilyParts[] = {"kb_pro_deng_", "kb_pro_key_", "ms_pro_device_",
                                         "ms_pro_deng_", "ms_pro_key_",  "mp_pro_deng_"};
@@ -104,12 +94,15 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
       lighting_(model_),
       mouse_(model_, *pointer_),
       customColours_(model_, lighting_),
-      profiles_(model_, lighting_, mouse_, {{}, {}, [this] { lighting_.ShowCustomColours(); }}),
+      profiles_(model_, lighting_, mouse_,
+                {[this](DeviceKind kind) { keys_->RefreshKeyLabels(kind); }, [this] { keys_->StopCapture(); },
+                 [this] { lighting_.ShowCustomColours(); }}),
       profileLists_(model_, profiles_),
       links_(model_, profiles_, foreground ? std::move(foreground) : MakeSessionForeground()),
       cursorScripts_(model_),
       upload_(model_, {[this] { main_.SendMessage(WindowMessage::ShowProgress); },
-                       [this] { main_.SendMessage(WindowMessage::StartProgressTimer); }, {}}) {
+                       [this] { main_.SendMessage(WindowMessage::StartProgressTimer); },
+                       [this] { keys_->StopCapture(); }}) {
     model_.save = [this](ProfileFamily family) { profiles_.Save(family); };
     BuildRoutes();
     customColours_.RegisterRoutes(router_);
@@ -117,12 +110,14 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
     profileLists_.RegisterRoutes(router_);
     links_.RegisterRoutes(router_);
     mouse_.ShowPointerSupport();
+    keys_ = std::make_unique<keys::pages::KeyPages>(model_, router_, main_);
 
     PageHooks hooks;
     hooks.initDevicePages = [this](DeviceKind kind) {
         if (kind == DeviceKind::Mouse) cursorScripts_.Init();
         profiles_.Init(kind);
         links_.ShowBackendHint();
+        keys_->Init(kind);
     };
     hooks.workerBody = [this](workers::WorkerIndex index) { return links_.WatcherBody(index); };
     hooks.route = [this](const Note& n) { Route(n); };
@@ -143,6 +138,7 @@ PagesWiring::~PagesWiring() { main_.SetPageHooks({}); }
 void PagesWiring::RefreshPages(DeviceKind kind) {
     lighting_.Refresh(kind);
     if (kind == DeviceKind::Mouse) mouse_.Refresh();
+    keys_->Refresh(kind);
 }
 
 void PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
@@ -158,9 +154,7 @@ void PagesWiring::SwitchSlot(DeviceKind kind, int slot) {
         },
         [this, kind, switched](int) {
             if (!*switched) return;
-            if (kind == DeviceKind::Mouse) {
-                if (auto* panel = main_.Window().Find("ms_tab_function")) panel->SetVisible(false);
-            }
+            if (kind == DeviceKind::Mouse) keys_->HideFunctionPanel(DeviceKind::Mouse);
             RefreshPages(kind);
         });
 }
@@ -209,7 +203,9 @@ void PagesWiring::AfterDeviceMessage(WindowMessage message) {
             main_.Queue(DeviceKind::Keyboard)
                 .Submit("default table", [table](device::DeviceLink& link) { return link.ReadDefaultKeyTable(*table); },
                         [this, table](int result) {
-                            if (result == device::kSuccess) profiles_.StoreKeyboardDefaultTable(*table);
+                            if (result != device::kSuccess) return;
+                            profiles_.StoreKeyboardDefaultTable(*table);
+                            keys_->Refresh(DeviceKind::Keyboard);
                         });
             break;
         }
@@ -304,22 +300,7 @@ void PagesWiring::BuildRoutes() {
     r.AddExact(kClick, "renew_device", [](const Note&) { platform::debugOut(kRenewDebugText); });
 
     // --- options and tabs (the device tabs are the window's own) ---
-    auto functionTabs = [&](const auto& tabs, const char* switchName, const char* panel) {
-        for (const FunctionTab& tab : tabs) {
-            r.AddExact(kSelect, tab.name, [&w, switchName, panel, page = tab.page](const Note& n) {
-                if (!Checked(n)) return;
-                auto* pages = w.FindTab(switchName);
-                if (!pages) return;
-                const int before = pages->CurPage();
-                pages->SelectPage(page);
-                if (before != page && (before == kKeyPage || page == kKeyPage)) {
-                    if (auto* p = w.Find(panel)) p->SetVisible(false);
-                }
-            });
-        }
-    };
-    functionTabs(kKeyboardTabs, "kb_tab_switch", "kb_tab_function");
-    functionTabs(kMouseTabs, "ms_tab_switch", "ms_tab_function");
+    RegisterFunctionTabs(r, w, [this](DeviceKind kind) { keys_->HideFunctionPanel(kind); });
     r.AddIndexed(kSelect, "ms_gun_op_", noneIndexed);
     r.AddIndexed(kSelect, "ms_bullet_op_", noneIndexed);
     r.AddExact(kSelect, {"ms_cursor_x_check", "ms_cursor_y_check", "ms_macro_check_time", "ms_macro_keyboard_event",

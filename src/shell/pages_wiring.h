@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "keys/pages/key_pages.h"
 #include "lighting/pages/custom_colour_page.h"
 #include "lighting/pages/lighting_page.h"
 #include "lighting/pages/mouse_page.h"
@@ -41,6 +42,7 @@ public:
     macros::pages::CursorScriptPage& CursorScripts() { return cursorScripts_; }
     profiles::pages::ProfileListPage& ProfileLists() { return profileLists_; }
     profiles::pages::ProfileLinks& Links() { return links_; }
+    keys::pages::KeyPages& Keys() { return *keys_; }
     // The routing tables; rows of operations that come later do nothing until given a handler.
     Router& Routes() { return router_; }
 
@@ -70,6 +72,7 @@ private:
     macros::pages::CursorScriptPage cursorScripts_;
     macros::pages::UploadPage upload_;
     Router router_;
+    std::unique_ptr<keys::pages::KeyPages> keys_;  // fills rows of the router
 };
 
 }  // namespace corvane::shell

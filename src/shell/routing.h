@@ -58,7 +58,8 @@ private:
 
 // The device tabs ("kb_tab" .. "split_tab") select their page of "tab_switch", except while a
 // macro is edited on the keyboard or the mouse: then that device's macro page stays and the user
-// is told ("message_text_3"). False when the name is not a device tab.
-bool SelectDeviceTab(ui::Window& window, std::string_view name);
+// is told ("message_text_3").
+enum class DeviceTabChoice { NotATab, MacroPageKept, Selected };
+DeviceTabChoice SelectDeviceTab(ui::Window& window, std::string_view name);
 
 }  // namespace corvane::shell

@@ -87,7 +87,22 @@ ui::Colour SkinWidget::TextColour() const {
     return c ? *c : look::kText;
 }
 
-void SkinWidget::SetToolTip(std::string_view text) { setToolTip(ToQString(text)); }
+void SkinWidget::SetToolTip(std::string_view text) {
+    toolTip_ = std::string(text);
+    RefreshToolTip();
+}
+
+void SkinWidget::RefreshToolTip() {
+    if (!toolTip_.empty() && toolTip_.front() == '@') {
+        const std::string_view id = std::string_view(toolTip_).substr(1);
+        const auto words = context_.LookupText(id);
+        setToolTip(words ? *words : ToQString(id));
+        return;
+    }
+    setToolTip(ToQString(toolTip_));
+}
+
+std::string SkinWidget::ToolTip() const { return ToStdString(toolTip()); }
 
 void SkinWidget::SetVisible(bool visible) {
     if (visible == !isHidden()) return;

@@ -61,6 +61,7 @@ public:
     void SetTextColour(ui::Colour colour) override;
     ui::Colour TextColour() const override;
     void SetToolTip(std::string_view text) override;
+    std::string ToolTip() const override;
     void SetVisible(bool visible) override;
     bool IsVisible() const override { return !isHidden(); }
     void SetEnabled(bool enabled) override;
@@ -99,6 +100,8 @@ public:
     virtual void FinishBuild() {}
     // Re-reads fonts and texts after a language or scale change.
     virtual void RefreshStyle();
+    // Shows the tooltip in the current language (after a language switch).
+    void RefreshToolTip();
 
     const std::vector<SkinWidget*>& Kids() const { return kids_; }
     SkinWidget* ParentSkin() const { return parentSkin_; }
@@ -188,6 +191,7 @@ private:
     std::string name_;
     std::string text_;
     bool resourceText_ = false;
+    std::string toolTip_;  // as set: words or "@id"
     std::string userData_;
     std::int64_t tag_ = 0;
     std::string bkImageText_;

@@ -188,6 +188,7 @@ bool SkinWindow::SetLanguage(std::string_view languageId) {
     for (SkinWidget* w : widgets) {
         if (w->IsResourceText()) w->RefreshStyle();
         else w->update();
+        w->RefreshToolTip();
     }
     return true;
 }

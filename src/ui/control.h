@@ -66,7 +66,10 @@ public:
     virtual std::string DisplayedText() const = 0;
     virtual void SetTextColour(Colour colour) = 0;
     virtual Colour TextColour() const = 0;
+    // The tooltip: plain words, or "@" followed by a language id, shown in the current language
+    // and following every language switch. ToolTip() is what the user sees.
     virtual void SetToolTip(std::string_view text) = 0;
+    virtual std::string ToolTip() const = 0;
 
     virtual void SetVisible(bool visible) = 0;
     // The control's own flag; a control inside a hidden parent still reports true.

@@ -139,6 +139,8 @@ void ProfilePages::HideFunctionPanel(DeviceKind kind) {
         panel->SetVisible(false);
         panel->SetEnabled(false);
     }
+    // No key is captured for a page that is gone.
+    if (hooks_.stopKeyCapture) hooks_.stopKeyCapture();
 }
 
 void ProfilePages::RefreshMouse() {
@@ -242,6 +244,7 @@ void ProfilePages::Reset(ProfileFamily family) {
             });
             Save(family);
             if (kind == DeviceKind::Mouse) RefreshMouse();
+            if (hooks_.refreshKeyView) hooks_.refreshKeyView(kind);
             SendKeyBank(kind);
             break;
         }

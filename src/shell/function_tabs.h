@@ -1,0 +1,17 @@
+#pragma once
+
+#include <functional>
+
+#include "device/device_kind.h"
+#include "shell/routing.h"
+#include "ui/window.h"
+
+namespace corvane::shell {
+
+// The function tabs of the keyboard and mouse pages: each selects its page of the device's
+// switch. Leaving or entering the key page hides the device's function panel (`hidePanel`); on
+// the keyboard the profile panels show only on the pages whose settings profiles hold.
+void RegisterFunctionTabs(Router& router, ui::Window& window,
+                          std::function<void(device::DeviceKind)> hidePanel);
+
+}  // namespace corvane::shell
