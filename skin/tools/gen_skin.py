@@ -394,8 +394,8 @@ def fct(dev, kind, n):
     return "%s_key_fct_%s_%d" % (dev, kind, n)
 
 
-FCT_LABEL = {"kb": "110", "ms": "96"}
-FCT_WIDTH = {"kb": "200", "ms": "176"}
+FCT_LABEL = {"kb": "110", "ms": "104"}
+FCT_WIDTH = {"kb": "200", "ms": "168"}
 CUR_DEV = ["kb"]
 
 
@@ -425,6 +425,8 @@ def function_pages(dev):
     P["default"] = fct_page(E("Text", text=T("ui_fct_default_hint",
                                              "This key keeps its factory function.",
                                              "此按键保持出厂功能。"), height="40", font="1"))
+    # Shown in the key field while it listens for a key (set by the program).
+    T("ui_fct_listening", "Listening… press a key", "正在监听…请按键")
     P["key"] = fct_page(
         fct_row(T("ui_fct_key", "Key", "按键"),
                 named("Edit", fct(dev, "edit", 21), "edit", width=FCT_WIDTH[dev], readonly="true")),

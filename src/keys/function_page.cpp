@@ -51,7 +51,8 @@ KeyEntry SwingEntry(FunctionKind kind, const FunctionPageState& page, int direct
     const int high = EditValue(page.Edit(highEdit), kNibbleLimit);
     const int low = EditValue(page.Edit(lowEdit), kNibbleLimit);
     const int amount = EditValue(page.Edit(amountEdit), kAmountLimit);
-    const bool second = page.Combo(directionCombo) != 0;
+    // Without a direction chosen the first one (left, up) holds.
+    const bool second = page.Combo(directionCombo) > 0;
     return KeyEntry{kind, static_cast<std::uint8_t>((high << kNibbleShift) | low),
                     static_cast<std::uint8_t>(second ? (amount | kDirectionBit) : amount)};
 }

@@ -142,16 +142,17 @@ std::vector<std::uint8_t> FactoryParams(DeviceKind kind) {
     return params;
 }
 
-// The mouse's buttons leave the factory as left, right, middle, back, forward, DPI up, DPI down
-// and DPI cycle; the other entries are unassigned.
+// The mouse's buttons, in the order of its picture (left, wheel, right, forward, back, upper and
+// lower DPI button), leave the factory doing what they are named for; entry 7 cycles the DPI and
+// the other entries are unassigned.
 std::vector<std::uint8_t> MouseFactoryBank() {
     using keys::FunctionKind;
     const std::array<keys::KeyEntry, 8> buttons{{
         {FunctionKind::MouseButtonFunction, 0x01, 0},
-        {FunctionKind::MouseButtonFunction, 0x02, 0},
         {FunctionKind::MouseButtonFunction, 0x04, 0},
-        {FunctionKind::MouseButtonFunction, 0x08, 0},
+        {FunctionKind::MouseButtonFunction, 0x02, 0},
         {FunctionKind::MouseButtonFunction, 0x10, 0},
+        {FunctionKind::MouseButtonFunction, 0x08, 0},
         {FunctionKind::DpiStepFunction, 1, 0},
         {FunctionKind::DpiStepFunction, 2, 0},
         {FunctionKind::DpiStepFunction, 3, 0},

@@ -44,6 +44,8 @@ TEST(FunctionPage, BuildEntryPerKind) {
         {"negative and oversized edits stay in range", FK::UpDownSwingFunction,
          [](auto& p) { p.SetCombo(13, 0); p.SetEdit(16, "-1"); p.SetEdit(18, "99"); p.SetEdit(19, "x"); },
          KeyEntry{FK::UpDownSwingFunction, 0xF0, 0x00}},
+        {"swing without a direction chosen goes left", FK::LeftRightSwingFunction,
+         [](auto& p) { p.SetEdit(15, "5"); }, KeyEntry{FK::LeftRightSwingFunction, 0, 0x05}},
         {"dpi cycle", FK::DpiStepFunction, [](auto& p) { p.SetCombo(14, 2); },
          KeyEntry{FK::DpiStepFunction, 3, 0}},
         {"fire key", FK::FireKeyFunction, [](auto& p) { p.SetEdit(11, "255"); p.SetEdit(12, "7"); },

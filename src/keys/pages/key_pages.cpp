@@ -16,7 +16,7 @@ constexpr const char* kClick = "click";
 constexpr const char* kItem = "itemselect";
 constexpr const char* kText = "textchanged";
 constexpr const char* kOnlyLeftClickMessage = "message_text_6";
-constexpr const char* kListeningHint = "ui_fct_key_hint";
+constexpr const char* kListeningHint = "ui_fct_listening";
 // The key field's frame while it listens, and otherwise (the skin's edit border).
 constexpr const char* kListeningBorder = "#FF0199CB";
 constexpr const char* kQuietBorder = "#FF2C3140";
@@ -27,11 +27,14 @@ struct EditorTraits {
     std::size_t slot;
     HookMode captureMode;
     platform::HookMessage captureMessage;
+    const char* keyBorder;  // the frame of a key or button of the picture (its skin style's)
 };
 constexpr EditorTraits kEditors[] = {
-    {DeviceKind::Keyboard, 0, HookMode::KeyboardKeyEditor, platform::HookMessage::KeyboardEditorKey},
-    {DeviceKind::Mouse, 1, HookMode::MouseKeyEditor, platform::HookMessage::MouseEditorKey},
+    {DeviceKind::Keyboard, 0, HookMode::KeyboardKeyEditor, platform::HookMessage::KeyboardEditorKey, "#FF363C4E"},
+    {DeviceKind::Mouse, 1, HookMode::MouseKeyEditor, platform::HookMessage::MouseEditorKey, "#FF2C3140"},
 };
+// The frame of the key whose function page is open.
+constexpr const char* kOpenKeyBorder = "#FF0199CB";
 
 const EditorTraits* TraitsOf(DeviceKind kind) {
     for (const EditorTraits& t : kEditors) {
@@ -102,7 +105,15 @@ std::optional<std::size_t> KeyPages::SelectedKey(DeviceKind kind) const {
 }
 
 void KeyPages::Init(DeviceKind kind) {
-    if (TraitsOf(kind)) SetMacroNames(kind, ReadMacroNames(kind));
+    if (!TraitsOf(kind)) return;
+    SetMacroNames(kind, ReadMacroNames(kind));
+    // The choice lists start on their first row, so a kind chosen at once stores that row; the
+    // macro list starts empty until the user picks a macro.
+    for (int number : {kButtonCombo, kLeftRightCombo, kUpDownCombo, kDpiStepCombo, kMediaCombo, kSystemCombo,
+                       kPlaybackCombo, kCursorScriptCombo}) {
+        auto* combo = model_.window.FindCombo(Named(kind, "key_fct_combo_" + Number(number)));
+        if (combo && combo->CurSel() < 0 && combo->Count() > 0) combo->SelectItem(0, false);
+    }
 }
 
 void KeyPages::SetMacroNames(DeviceKind kind, const std::vector<std::string>& names) {
@@ -143,8 +154,19 @@ void KeyPages::OpenPanel(DeviceKind kind) {
     }
 }
 
+void KeyPages::MarkOpenKey(DeviceKind kind, ui::Control* key) {
+    const EditorTraits* traits = TraitsOf(kind);
+    if (!traits) return;
+    ui::Control*& marked = openKeys_[traits->slot];
+    if (marked == key) return;
+    if (marked) marked->SetAttribute("bordercolor", traits->keyBorder);
+    marked = key;
+    if (marked) marked->SetAttribute("bordercolor", kOpenKeyBorder);
+}
+
 void KeyPages::HideFunctionPanel(DeviceKind kind) {
     if (auto* panel = model_.window.Find(Named(kind, "tab_function"))) panel->SetVisible(false);
+    MarkOpenKey(kind, nullptr);
     const EditorTraits* traits = TraitsOf(kind);
     if (traits && capture_.Hook().Mode() == traits->captureMode) SetCapture(kind, false);
 }
@@ -155,6 +177,7 @@ void KeyPages::SelectKeyboardKey(int screenKey) {
     // A key this keyboard does not have opens nothing: the page would edit another key.
     if (index == kNoScreenKey) return;
     OpenPanel(DeviceKind::Keyboard);
+    MarkOpenKey(DeviceKind::Keyboard, model_.window.Find("kb_key_" + Number(screenKey)));
     EditorOf(DeviceKind::Keyboard).key = static_cast<std::size_t>(index);
     ShowKey(DeviceKind::Keyboard);
 }
@@ -174,6 +197,7 @@ void KeyPages::SelectMouseKey(int button) {
         return;
     }
     OpenPanel(DeviceKind::Mouse);
+    MarkOpenKey(DeviceKind::Mouse, model_.window.Find("ms_key_" + Number(button)));
     EditorOf(DeviceKind::Mouse).key = index;
     ShowKey(DeviceKind::Mouse);
 }
@@ -275,6 +299,11 @@ void KeyPages::SetCapture(DeviceKind kind, bool on) {
 
 void KeyPages::StopCapture() {
     if (IsKeyEditorMode(capture_.Hook().Mode())) SetCapture(DeviceKind::Keyboard, false);
+    // A page hidden on the way (profile selection, upload) leaves no key framed.
+    for (const EditorTraits& t : kEditors) {
+        auto* panel = model_.window.Find(Named(t.kind, "tab_function"));
+        if (!panel || !panel->IsVisible()) MarkOpenKey(t.kind, nullptr);
+    }
 }
 
 void KeyPages::ShowListening(DeviceKind kind, bool on) {

@@ -57,6 +57,8 @@ private:
     void SelectKeyboardKey(int screenKey);
     void SelectMouseKey(int button);
     void OpenPanel(device::DeviceKind kind);
+    // Frames the key whose page is open (none: no key framed).
+    void MarkOpenKey(device::DeviceKind kind, ui::Control* key);
     void ShowKey(device::DeviceKind kind);
     void ChooseKind(device::DeviceKind kind, int item);
     void ShowKindPage(device::DeviceKind kind, int item);
@@ -78,6 +80,7 @@ private:
     lighting::pages::PageModel& model_;
     platform::CaptureHost& capture_;
     std::array<Editor, 2> editors_{};
+    std::array<ui::Control*, 2> openKeys_{};
     ScreenKeyMap screenKeyMap_ = EmptyScreenKeyMap();
 };
 
