@@ -53,7 +53,7 @@ void RegisterFunctionTabs(Router& router, ui::Window& window, std::function<void
     for (const DeviceTabs& device : kDevices) {
         for (std::size_t i = 0; i < device.count; ++i) {
             const FunctionTab& tab = device.tabs[i];
-            router.AddExact("selectchanged", tab.name, [&window, hidePanel, device, tab](const ui::Notification& n) {
+            router.AddExact(ui::notification_types::kSelect, tab.name, [&window, hidePanel, device, tab](const ui::Notification& n) {
                 auto* option = dynamic_cast<ui::Option*>(n.sender);
                 if (option == nullptr || !option->IsSelected()) return;
                 auto* pages = window.FindTab(device.switchName);

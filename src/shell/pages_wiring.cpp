@@ -20,14 +20,8 @@ using lighting::DirectionControl;
 using profiles::ProfileFamily;
 using Note = ui::Notification;
 
-constexpr const char* kClick = "click";
-constexpr const char* kSelect = "selectchanged";
-constexpr const char* kItem = "itemselect";
-constexpr const char* kItemClick = "itemclick";
-constexpr const char* kValue = "valuechanged";
-constexpr const char* kMoveValue = "movevaluechanged";
-constexpr const char* kText = "textchanged";
-constexpr const char* kColour = "colorchanged";
+using namespace ui::notification_types;
+using ui::ItemIndex;
 constexpr const char* kRenewDebugText = "12312312312312";
 
 // Hover pictures of the mouse button areas: normal and pressed state.
@@ -62,10 +56,6 @@ constexpr const char* kMacroInserts[] = {
 
 int SliderValue(const Note& n) {
     if (auto* slider = dynamic_cast<ui::Slider*>(n.sender)) return slider->Value();
-    return static_cast<int>(n.param);
-}
-int ItemIndex(const Note& n) {
-    if (auto* list = dynamic_cast<ui::ItemList*>(n.sender)) return list->CurSel();
     return static_cast<int>(n.param);
 }
 bool Checked(const Note& n) {

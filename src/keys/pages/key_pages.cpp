@@ -11,10 +11,9 @@ namespace {
 using device::DeviceKind;
 using platform::HookMode;
 using Note = ui::Notification;
+using namespace ui::notification_types;
+using ui::ItemIndex;
 
-constexpr const char* kClick = "click";
-constexpr const char* kItem = "itemselect";
-constexpr const char* kText = "textchanged";
 constexpr const char* kOnlyLeftClickMessage = "message_text_6";
 constexpr const char* kListeningHint = "ui_fct_listening";
 // The key field's frame while it listens, and otherwise (the skin's edit border).
@@ -50,11 +49,6 @@ bool IsKeyEditorMode(HookMode mode) {
 
 std::size_t ActiveBank(const device::DeviceImages& images) {
     return std::min<std::size_t>(images.activeLighting[device::kActiveSlotOffset], device::kKeyBankCount - 1);
-}
-
-int ItemIndex(const Note& n) {
-    if (auto* list = dynamic_cast<ui::ItemList*>(n.sender)) return list->CurSel();
-    return static_cast<int>(n.param);
 }
 
 std::string Number(int n) { return std::to_string(n); }
