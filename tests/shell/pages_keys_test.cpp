@@ -130,6 +130,7 @@ TEST_F(KeyPagesTest, TheScreenKeyMapFollowsEveryReadOfTheFactoryTable) {
     const Bytes a{0x20, 0x00, 0x04};
     Dev(DeviceKind::Keyboard).SetMemory(virt::MemoryArea::FactoryKeys, 3 * 3, a);
     main_->HandleMessage(WindowMessage::KeyboardFactoryTable, 0, 0);
+    Flush();
     EXPECT_EQ(IndexOf(kScreenKeyA), 3u);
 }
 
@@ -255,6 +256,7 @@ TEST_F(KeyPagesTest, UploadsSendTheEditedBankAndSaveTheKeyProfiles) {
     PickItem("kb_key_fct_combo", kKbMouseButton);
 
     Click("kb_key_butt_prosave");
+    Flush();
     EXPECT_FALSE(Shown("kb_tab_function"));
     EXPECT_FALSE(main_->Hook().KeyboardInstalled());
     const Bytes keys = Dev(DeviceKind::Keyboard).Memory(virt::MemoryArea::Keys);
@@ -270,6 +272,7 @@ TEST_F(KeyPagesTest, UploadsSendTheEditedBankAndSaveTheKeyProfiles) {
     EXPECT_EQ(Entry(DeviceKind::Mouse, 5), (KeyEntry{FunctionKind::LeftRightSwingFunction, 0x00, 0x85}));
     EXPECT_EQ(Find("ms_key_5")->DisplayedText(), "Swing Right");
     Click("ms_key_butt_prosave");
+    Flush();
     const Bytes mouseKeys = Dev(DeviceKind::Mouse).Memory(virt::MemoryArea::Keys);
     EXPECT_EQ(Bytes(mouseKeys.begin() + 15, mouseKeys.begin() + 18), (Bytes{0x11, 0x00, 0x85}));
     EXPECT_EQ(SavedEntry(ProfileFamily::MsDevice, 5), (Bytes{0x11, 0x00, 0x85}));

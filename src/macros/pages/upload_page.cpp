@@ -74,8 +74,8 @@ void UploadPage::Upload(DeviceKind kind) {
             ui::Window& w = model_.window;
             if (job->refusal) ShowNumberedMessage(w, job->refusal->first, job->refusal->second);
             if (kind == DeviceKind::Keyboard) {
-                if (hooks_.stopKeyCapture) hooks_.stopKeyCapture();
                 if (auto* panel = w.Find("kb_tab_function")) panel->SetVisible(false);
+                if (hooks_.stopKeyCapture) hooks_.stopKeyCapture();
             }
             if (hooks_.startProgressTimer) hooks_.startProgressTimer();
             // A refused upload has told the user already. Otherwise every request must have
