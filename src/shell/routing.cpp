@@ -58,4 +58,68 @@ DeviceTabChoice SelectDeviceTab(ui::Window& window, std::string_view name) {
     return DeviceTabChoice::Selected;
 }
 
+std::optional<IndexedName> SplitIndexedName(std::string_view name) {
+    const auto at = name.rfind('_');
+    if (at == std::string_view::npos || at + 1 >= name.size()) return std::nullopt;
+    const std::string_view digits = name.substr(at + 1);
+    constexpr std::size_t kMaxDigits = 9;  // keeps the index within int
+    if (digits.size() > kMaxDigits) return std::nullopt;
+    int index = 0;
+    for (char c : digits) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        index = index * 10 + (c - '0');
+    }
+    return IndexedName{std::string(name.substr(0, at + 1)), index};
+}
+
+void Router::AddIndexed(std::string type, std::string prefix, IndexedHandler handler, bool thenExact) {
+    indexed_.push_back({std::move(type), std::move(prefix), std::move(handler), thenExact});
+}
+
+void Router::AddExact(std::string type, std::string name, Handler handler) {
+    exact_.push_back({std::move(type), std::move(name), std::move(handler)});
+}
+
+void Router::AddExact(const std::string& type, std::initializer_list<std::string_view> names,
+                      const Handler& handler) {
+    for (std::string_view name : names) AddExact(type, std::string(name), handler);
+}
+
+bool Router::SetHandler(std::string_view type, std::string_view name, Handler handler) {
+    for (ExactRow& row : exact_) {
+        if (row.type != type || !ui::EqualsIgnoreCase(row.name, name)) continue;
+        row.handler = std::move(handler);
+        return true;
+    }
+    return false;
+}
+
+bool Router::SetIndexedHandler(std::string_view type, std::string_view prefix, IndexedHandler handler) {
+    for (IndexedRow& row : indexed_) {
+        if (row.type != type || !ui::EqualsIgnoreCase(row.prefix, prefix)) continue;
+        row.handler = std::move(handler);
+        return true;
+    }
+    return false;
+}
+
+bool Router::Route(const ui::Notification& n) const {
+    if (n.sender == nullptr) return false;
+    const std::string name = n.sender->Name();
+    if (const auto split = SplitIndexedName(name)) {
+        for (const IndexedRow& row : indexed_) {
+            if (row.type != n.type || !ui::EqualsIgnoreCase(row.prefix, split->prefix)) continue;
+            if (row.handler) row.handler(split->index, n);
+            if (!row.thenExact) return true;
+            break;
+        }
+    }
+    for (const ExactRow& row : exact_) {
+        if (row.type != n.type || !ui::EqualsIgnoreCase(row.name, name)) continue;
+        if (row.handler) row.handler(n);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace corvane::shell

@@ -6,14 +6,7 @@
 #include "platform/debug_out.h"
 
 namespace corvane::lighting::pages {
-namespace {
-
-int ItemIndex(const ui::Notification& n) {
-    if (auto* list = dynamic_cast<ui::ItemList*>(n.sender)) return list->CurSel();
-    return static_cast<int>(n.param);
-}
-
-}  // namespace
+using ui::ItemIndex;
 
 void CustomColourPage::RegisterRoutes(ui::RouteTable& routes) {
     auto require = [](bool found, const char* name) {
