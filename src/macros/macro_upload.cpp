@@ -36,7 +36,7 @@ void SendActiveBank(device::DeviceLink& link, DeviceKind kind, const device::Dev
 }  // namespace
 
 int UploadMacros(device::DeviceLink& link, DeviceKind kind, const profiles::SettingBlocks& blocks,
-                 const MessageHook& showMessage) {
+                 const MessageHook& showMessage, platform::SettingsWriter* writer) {
     const device::DeviceImages* images = kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse;
     if (!images) return 0;
     const auto records = ReadImageSteps(MacroImageFiles(kind));
@@ -54,7 +54,7 @@ int UploadMacros(device::DeviceLink& link, DeviceKind kind, const profiles::Sett
     SendActiveBank(link, kind, *images);
     profiles::SaveSelectedProfile(
         kind == DeviceKind::Keyboard ? profiles::ProfileFamily::KbKey : profiles::ProfileFamily::MsDevice,
-        blocks);
+        blocks, writer);
     return 1;
 }
 

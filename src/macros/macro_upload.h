@@ -5,6 +5,7 @@
 
 #include "device/device_kind.h"
 #include "device/device_link.h"
+#include "platform/settings_writer.h"
 #include "profiles/profile_payload.h"
 
 namespace corvane::macros {
@@ -20,7 +21,8 @@ inline constexpr std::string_view kMessageTooManySteps = "message_text_16";
 // ("message_text_16" with the number of steps to remove): then nothing is sent or saved.
 // Device results are not examined: a missing device still gets its profile saved.
 [[nodiscard]] int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
-                               const profiles::SettingBlocks& blocks, const MessageHook& showMessage);
+                               const profiles::SettingBlocks& blocks, const MessageHook& showMessage,
+                               platform::SettingsWriter* writer = nullptr);
 
 // Sends the mouse's four cursor scripts. 1 when sent or nothing to send; 0, silently, when the
 // image is larger than the script memory.

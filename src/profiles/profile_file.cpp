@@ -35,12 +35,21 @@ int DecodeProfile(std::span<const std::uint8_t> file, std::span<std::uint8_t> bu
     return kProfileReadOk;
 }
 
-bool WriteProfileFile(const std::string& path, std::span<const std::uint8_t> payload,
-                      device::DeviceKind kind) {
+std::vector<std::uint8_t> EncodeProfile(std::span<const std::uint8_t> payload, device::DeviceKind kind) {
     std::vector<std::uint8_t> file(kProfileHeaderSize + payload.size(), 0);
     platform::StoreLe16(file, kHeaderMagicOffset, kProfileMagic);
     platform::StoreLe16(file, kHeaderDeviceKindOffset, static_cast<std::uint16_t>(kind));
     std::copy(payload.begin(), payload.end(), file.begin() + kProfileHeaderSize);
+    return file;
+}
+
+bool WriteProfileFile(const std::string& path, std::span<const std::uint8_t> payload,
+                      device::DeviceKind kind, platform::SettingsWriter* writer) {
+    std::vector<std::uint8_t> file = EncodeProfile(payload, kind);
+    if (writer) {
+        writer->Write(path, std::move(file));
+        return true;
+    }
     // An existing file of another spelling is the same file to the user; replace that one.
     const std::string target = platform::ResolveCaseInsensitive(path).value_or(path);
     if (!platform::WriteFileAtomically(target, std::span<const std::uint8_t>(file))) {

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "device/device_kind.h"
+#include "platform/settings_writer.h"
 
 namespace corvane::profiles {
 
@@ -30,7 +32,11 @@ int DecodeProfile(std::span<const std::uint8_t> file, std::span<std::uint8_t> bu
 
 // Writes header and payload, replacing the file atomically. On failure the debug text
 // "文件打开失败" is emitted and the previous file, if any, is left as it was.
+// With a writer the bytes are handed to it and written on its thread (true: handed over); a
+// failure is then the writer's to report.
 bool WriteProfileFile(const std::string& path, std::span<const std::uint8_t> payload,
-                      device::DeviceKind kind);
+                      device::DeviceKind kind, platform::SettingsWriter* writer = nullptr);
+// The file's bytes: header and payload.
+std::vector<std::uint8_t> EncodeProfile(std::span<const std::uint8_t> payload, device::DeviceKind kind);
 
 }  // namespace corvane::profiles

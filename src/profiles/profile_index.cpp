@@ -211,16 +211,22 @@ int LoadKeyboardColours(int index, const SettingBlocks& blocks) {
     return result;
 }
 
-bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks) {
+bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks,
+                         platform::SettingsWriter* writer) {
     const auto payload = AssemblePayload(family, blocks);
     if (!payload) return false;
+    return SaveSelectedPayload(family, *payload, writer);
+}
+
+bool SaveSelectedPayload(ProfileFamily family, std::span<const std::uint8_t> payload,
+                         platform::SettingsWriter* writer) {
     const auto name = FindProfileName(family, ReadSelect(family));
     if (!name) {
         platform::debugOut("profiles: the selected " + std::string(Family(family).indexFile) +
                            " entry has no name; nothing saved");
         return false;
     }
-    return WriteProfileFile(ProfilePath(family, *name), *payload, Family(family).device);
+    return WriteProfileFile(ProfilePath(family, *name), payload, Family(family).device, writer);
 }
 
 }  // namespace corvane::profiles

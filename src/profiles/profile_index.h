@@ -1,12 +1,14 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "device/device_kind.h"
 #include "platform/ini_file.h"
+#include "platform/settings_writer.h"
 #include "profiles/profile_family.h"
 #include "profiles/profile_payload.h"
 
@@ -83,13 +85,19 @@ ProfileIndexLoad LoadProfileIndex(device::DeviceKind kind);
 // text "配置文件丢失" or "配置文件格式错误" is emitted.
 int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks);
 
-// Writes the blocks into the file of the profile recorded as "select".
 // Only the per-key colour blocks (pen, set index, five colour sets) of keyboard lighting
 // profile index: the keyboard does not hold them, so a save of what was read from the device
 // takes them from the profile. The result of the read; the blocks are unchanged unless it is ok.
 int LoadKeyboardColours(int index, const SettingBlocks& blocks);
 
-bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks);
+
+// Writes the blocks into the file of the profile recorded as "select" (through the writer when
+// one is given).
+bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks,
+                         platform::SettingsWriter* writer = nullptr);
+// The same with the payload already assembled from the blocks.
+bool SaveSelectedPayload(ProfileFamily family, std::span<const std::uint8_t> payload,
+                         platform::SettingsWriter* writer);
 
 // Message ids of the profile operations.
 inline constexpr std::string_view kMessageFileMissing = "message_text_8";

@@ -38,6 +38,8 @@ constexpr unsigned kActivateMessage = 0x0006;
 
 // The name of the flush request: at most one of it waits per link.
 constexpr const char* kFlushRequest = "lighting flush";
+// Shown when a settings file could not be written.
+constexpr const char* kMessageSaveFailed = "message_text_save_failed";
 
 const char* TabName(DeviceKind kind) {
     switch (kind) {
@@ -70,6 +72,8 @@ constexpr PendingWorker kPendingWorkers[] = {
     {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
 };
 
+void LogSaveFailure(const std::string& path) { platform::debugOut("settings file not written: " + path); }
+
 ui::MessageBoxRequest Box(const char* textId, bool timed = false) {
     ui::MessageBoxRequest request;
     request.textId = textId;
@@ -100,6 +104,10 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
         queues_[i] = std::make_unique<device::LinkQueue>(
             *links_[i], [this](std::function<void()> fn) { window_.Post(std::move(fn)); });
     }
+    writer_.SetFailureListener([this](const std::string& path) {
+        LogSaveFailure(path);
+        window_.Post([this] { SaveFailed(); });
+    });
     progressTimer_.setSingleShot(true);
     repaintTimer_.setSingleShot(true);
     flushTimer_.setTimerType(Qt::PreciseTimer);
@@ -164,6 +172,8 @@ CMainWnd::~CMainWnd() {
     skinFrame_.reset();
     captureFeeder_.reset();
     hook_.RemoveHooks();
+    // Failures of the last writes are still logged, but nothing is posted to a window going away.
+    writer_.SetFailureListener(LogSaveFailure);
     if (widget_) qApp->removeEventFilter(this);
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
@@ -224,7 +234,16 @@ bool CMainWnd::IoIdle() const {
     for (std::size_t i = 0; i < queues_.size(); ++i) {
         if (lightingPending_[i].load() || !queues_[i]->Idle()) return false;
     }
-    return true;
+    return writer_.Idle();
+}
+
+void CMainWnd::SaveFailed() {
+    // One message for a run of failures (a full disk fails every save of a slider drag).
+    const std::uint64_t written = writer_.GetStats().written;
+    if (saveFailureShown_ && written == writtenWhenFailureShown_) return;
+    saveFailureShown_ = true;
+    writtenWhenFailureShown_ = written;
+    window_.ShowMessageBox(Box(kMessageSaveFailed));
 }
 
 bool CMainWnd::TimerActive(TimerId id) const {
@@ -537,12 +556,16 @@ void CMainWnd::Destroy() {
     window_.RejectCalls();
     StopQueues();
     workers_->Shutdown(options_.shutdownLimitMs);
+    // Every save made before the quit is on disk when the program ends.
+    writer_.Flush(options_.shutdownLimitMs);
     QCoreApplication::quit();
 }
 
 // --- what the presence watchers ask for, queued to the UI thread in their order ---
 
 void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
+    // A removed device's saves still in the writer reach the disk before it is shown as gone.
+    if (!visible) writer_.Flush();
     if (!visible) {
         ++arrivalGeneration_[device::KindIndex(kind)];
         arrived_[device::KindIndex(kind)] = false;

@@ -17,6 +17,7 @@
 #include "device/link_queue.h"
 #include "device/state_transfer.h"
 #include "platform/input_capture.h"
+#include "platform/settings_writer.h"
 #include "shell/live_lighting.h"
 #include "shell/skin_frame.h"
 #include "shell/tray_menu.h"
@@ -133,8 +134,10 @@ public:
     device::DeviceState& State(device::DeviceKind kind) { return states_[device::KindIndex(kind)]; }
     // The device's I/O queue: every transfer the window or its pages start goes through it.
     device::LinkQueue& Queue(device::DeviceKind kind) { return *queues_[device::KindIndex(kind)]; }
-    // No lighting record waits to be sent and every link queue is empty with its results
-    // delivered (UI thread).
+    // Settings files are saved through it, off the UI thread.
+    platform::SettingsWriter& Writer() { return writer_; }
+    // No lighting record waits to be sent, every link queue is empty with its results delivered
+    // and every settings file handed over is on disk (UI thread).
     bool IoIdle() const;
     std::atomic<bool>& LightingPending(device::DeviceKind kind) {
         return lightingPending_[device::KindIndex(kind)];
@@ -183,6 +186,7 @@ private:
     void FlushLightingRecords();
     device::StateTransferHooks ReadHooks(device::DeviceKind kind);
     void StopQueues();
+    void SaveFailed();
 
     // platform::HookTarget
     void SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) override;
@@ -206,6 +210,8 @@ private:
 
     // Members in the order the window owns them; destroyed in reverse.
     std::unique_ptr<workers::WorkerSet> workers_;
+    // Before the queues: an upload saves its profile from the I/O thread.
+    platform::SettingsWriter writer_;
     std::array<ui::Control*, 5> captionButtons_{};
     std::unique_ptr<TrayMenu> tray_;
     std::unique_ptr<CSkinFrame> skinFrame_;
@@ -241,6 +247,9 @@ private:
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;
     bool accessMessageShown_ = false;  // the device-access message, once per run
+    // The failed-save message is shown once until a later save goes through (UI thread).
+    bool saveFailureShown_ = false;
+    std::uint64_t writtenWhenFailureShown_ = 0;
 };
 
 // The text the window's text query answers for its two ids, by language.

@@ -163,6 +163,7 @@ protected:
     }
     // The whole file of a family's profile (header included).
     Bytes ProfileBytes(ProfileFamily family, const std::string& name) {
+        if (main_) main_->Writer().Flush();  // saves are written on the writer's thread
         const auto& f = profiles::Family(family);
         return ReadFile((DeviceFolder(f.device) / (name + std::string(f.extension))).string());
     }

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 
+#include "platform/atomic_file.h"
+#include "shell/save_failure_notice.h"
+
 namespace corvane::shell::testing {
 namespace {
 
@@ -142,6 +145,32 @@ TEST_F(PagesTest, RefreshedKeyDefaultIsKeptInTheUsersFolderAndUsedFromThere) {
     const Bytes file = ProfileBytes(ProfileFamily::KbKey, "Profile 1");
     ASSERT_EQ(file.size(), kHeader + 512);
     EXPECT_TRUE(std::equal(factory.begin(), factory.end(), file.begin() + kHeader));
+}
+
+TEST_F(PagesTest, AChangeRightBeforeTheQuitIsInItsProfileFile) {
+    Start({DeviceKind::Keyboard});
+    for (int level = 1; level <= 4; ++level) Slide("kb_deng_light_slider", level);
+    main_->Destroy();
+    EXPECT_EQ(ProfileBytes(ProfileFamily::KbDeng, "Profile 1")[kHeader + kBrightness], 4);
+}
+
+TEST_F(PagesTest, AFailedSaveIsShownOnceAndALaterOneStillReachesTheFile) {
+    Start({DeviceKind::Keyboard});
+    const SaveFailureNotice notice(*window_);
+    const auto failingSlides = [&](int from) {
+        platform::ScopedAtomicWriteFault fault(platform::AtomicWriteFault::DiskFull);
+        for (int level = from; level < from + 3; ++level) Slide("kb_deng_light_slider", level);
+        Flush();
+    };
+    failingSlides(1);
+    ASSERT_TRUE(RunUntil([&] { return Boxes("message_save_disk_full") == 1; }));
+    EXPECT_NE(ProfileBytes(ProfileFamily::KbDeng, "Profile 1")[kHeader + kBrightness], 3);
+    Slide("kb_deng_light_slider", 0);  // the disk has room again
+    Flush();
+    EXPECT_EQ(ProfileBytes(ProfileFamily::KbDeng, "Profile 1")[kHeader + kBrightness], 0);
+    failingSlides(2);
+    RunUntil([] { return false; }, 50);
+    EXPECT_EQ(Boxes("message_save_disk_full"), 1);  // once per cause and run
 }
 
 TEST_F(PagesTest, FirstRunBuildsEveryListWithItsFirstProfile) {

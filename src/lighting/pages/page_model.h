@@ -14,6 +14,7 @@
 #include "lighting/lighting_records.h"
 #include "lighting/shared_lighting_cell.h"
 #include "lighting/mouse_settings.h"
+#include "platform/settings_writer.h"
 #include "profiles/profile_family.h"
 #include "ui/window.h"
 
@@ -62,6 +63,8 @@ struct PageModel {
     std::array<std::atomic<bool>*, 3> pending{};
     // Device transfers started by the pages go through these, never from the UI thread itself.
     std::array<device::LinkQueue*, 3> queues{};
+    // Settings files are saved through it, never on the UI thread itself. Null: written at once.
+    platform::SettingsWriter* writer = nullptr;
     // UI thread only.
     ColourPalette palette;
     GuardedExtras extras;
@@ -86,6 +89,10 @@ struct PageModel {
     }
     void Save(profiles::ProfileFamily family) {
         if (save) save(family);
+    }
+    // Before a settings file is read back: everything handed to the writer is on disk.
+    void FlushWrites() {
+        if (writer) writer->Flush();
     }
 };
 

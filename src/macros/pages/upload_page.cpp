@@ -36,7 +36,7 @@ void ShowNumberedMessage(ui::Window& w, std::string_view id, int number) {
     w.ShowMessageBox(request);
 }
 
-int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job) {
+int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
     const bool connected = link.IsConnected();
     const std::uint64_t writtenBefore = link.ReportsWritten();
     const std::uint64_t readBefore = link.ReportsRead();
@@ -51,7 +51,7 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job) {
     blocks.wheelSpeed = &job.extras.wheelSpeed;
     job.ran = UploadMacros(link, kind, blocks, [&job](std::string_view id, int number) {
         job.refusal.emplace(std::string(id), number);
-    });
+    }, writer);
     // The request holds the link's lock, so every report counted here is the upload's own.
     const std::uint64_t written = link.ReportsWritten() - writtenBefore;
     const std::uint64_t answered = link.ReportsRead() - readBefore;
@@ -69,7 +69,8 @@ void UploadPage::Upload(DeviceKind kind) {
     job->images = model_.State(kind).Snapshot();
     job->extras = model_.extras.Snapshot();
     model_.Queue(kind).Submit(
-        "upload", [kind, job](device::DeviceLink& link) { return RunUpload(link, kind, *job); },
+        "upload",
+        [kind, job, writer = model_.writer](device::DeviceLink& link) { return RunUpload(link, kind, *job, writer); },
         [this, kind, job](int) {
             ui::Window& w = model_.window;
             if (job->refusal) ShowNumberedMessage(w, job->refusal->first, job->refusal->second);

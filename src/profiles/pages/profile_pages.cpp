@@ -1,6 +1,7 @@
 #include "profiles/pages/profile_pages.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,10 +89,14 @@ void ProfilePages::WithBlocks(DeviceKind kind, const std::function<void(const Se
 }
 
 void ProfilePages::Save(ProfileFamily family) {
-    WithBlocks(Family(family).device, [&](const SettingBlocks& b) { SaveSelectedProfile(family, b); });
+    // Only the copy is made under the guards; the index lookup and the write come after.
+    std::optional<std::vector<std::uint8_t>> payload;
+    WithBlocks(Family(family).device, [&](const SettingBlocks& b) { payload = AssemblePayload(family, b); });
+    if (payload) SaveSelectedPayload(family, *payload, model_.writer);
 }
 
 int ProfilePages::Load(ProfileFamily family, int index) {
+    model_.FlushWrites();
     int result = kProfileMissing;
     WithBlocks(Family(family).device, [&](const SettingBlocks& b) { result = LoadProfile(family, index, b); });
     return result;
@@ -221,6 +226,7 @@ void ProfilePages::ResetPointerValues() {
 void ProfilePages::Reset(ProfileFamily family) {
     const FamilyInfo& f = Family(family);
     std::vector<std::uint8_t> payload(ResetReadSize(family), 0);
+    model_.FlushWrites();
     const int result = ReadProfileFile(DefaultProfilePath(family), payload);
     if (const auto message = MessageForReadResult(result)) {
         ShowMessage(*message);
@@ -309,14 +315,15 @@ void ProfilePages::OverwriteKeyboardProfiles() {
         payload.insert(payload.end(), b.keyColourTable->begin(), b.keyColourTable->end());
     });
     for (const std::string& name : lightingIndex.names) {
-        WriteProfileFile(ProfilePath(ProfileFamily::KbDeng, name), payload, DeviceKind::Keyboard);
+        WriteProfileFile(ProfilePath(ProfileFamily::KbDeng, name), payload, DeviceKind::Keyboard, model_.writer);
     }
     // The key profiles are rewritten before the lists are selected, so that selecting entry b
     // sends the restored table rather than the key profile that was there before the restore.
     std::vector<std::uint8_t> keys(kKeyPayloadSize, 0);
+    model_.FlushWrites();
     if (ReadProfileFile(DefaultProfilePath(ProfileFamily::KbKey), keys) == kProfileReadOk) {
         for (const std::string& name : ReadFamilyIndex(ProfileFamily::KbKey).names) {
-            WriteProfileFile(ProfilePath(ProfileFamily::KbKey, name), keys, DeviceKind::Keyboard);
+            WriteProfileFile(ProfilePath(ProfileFamily::KbKey, name), keys, DeviceKind::Keyboard, model_.writer);
         }
     }
     SelectInList(ProfileFamily::KbDeng, static_cast<int>(slot));
@@ -345,7 +352,8 @@ void ProfilePages::SelectSaved(DeviceKind kind) {
 
 bool ProfilePages::StoreKeyboardDefaultTable(const device::KeyTableImage& table) {
     model_.State(DeviceKind::Keyboard).Update([&](DeviceImages& i) { i.defaultKeyTable = table; });
-    return WriteProfileFile(RefreshedDefaultProfilePath(ProfileFamily::KbKey), table, DeviceKind::Keyboard);
+    return WriteProfileFile(RefreshedDefaultProfilePath(ProfileFamily::KbKey), table, DeviceKind::Keyboard,
+                            model_.writer);
 }
 
 }  // namespace corvane::profiles::pages
