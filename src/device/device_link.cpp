@@ -32,6 +32,13 @@ void DeviceLink::SetIdentity(std::uint16_t vendorId, std::uint16_t productId, st
     connected = false;
 }
 
+void DeviceLink::Abort() {
+    aborted_ = true;
+    // Closing the channel ends a pending read or write at once; the lock is not taken, since the
+    // thread in the transfer holds it.
+    channel_.CloseDevice();
+}
+
 bool DeviceLink::SetBankSize(std::uint16_t n) {
     if (n > kMaxBankSize) return false;
     bankSize_ = n;
@@ -101,11 +108,12 @@ bool DeviceLink::AwaitAnswer(ReportBytes& answer) {
 
 DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBytes& answer, int attempts) {
     answer.fill(0);
-    if (!connected) return Outcome::NotConnected;
+    if (!connected || aborted_) return Outcome::NotConnected;
     // The whole exchange, retries included, is one unit: no other thread's request comes between
     // this request and its answer, to take the answer or to leave its own behind for this one.
     std::lock_guard guard(lock_);
-    if (!connected) return Outcome::NotConnected;  // went away while this thread waited
+    // Went away, or the program began to end, while this thread waited.
+    if (!connected || aborted_) return Outcome::NotConnected;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         // On a shared node every report reaches every open handle: what waits now was not sent
         // in answer to the request about to go out.
@@ -338,6 +346,7 @@ int DeviceLink::WriteScriptData(std::span<const std::uint8_t> source) {
 }
 
 OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied) {
+    if (link.Aborted()) return OpenMatchResult::NotFound;
     std::lock_guard guard(link.Lock());
     HidChannel& channel = link.Channel();
     if (!channel.EnumerateHidDevices()) return OpenMatchResult::EnumerationFailed;

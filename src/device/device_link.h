@@ -49,6 +49,11 @@ public:
 
     bool IsConnected() const { return connected.load(); }
 
+    // For the end of the program: the transfer in flight ends now and every later operation
+    // fails at once as "not connected"; the device is not opened again.
+    void Abort();
+    bool Aborted() const { return aborted_.load(); }
+
     // Set by the presence watcher once the device is opened and identified; cleared on removal.
     std::atomic<bool> connected{false};
     // Set while the synchronised lighting drives this device; any parameter write clears it.
@@ -134,6 +139,7 @@ private:
     std::atomic<std::uint16_t> usagePage_{0};
     HidChannel channel_;
     std::recursive_mutex lock_;
+    std::atomic<bool> aborted_{false};
     std::atomic<std::uint64_t> reportsWritten_{0};
     std::atomic<std::uint64_t> reportsRead_{0};
 };

@@ -31,6 +31,8 @@ inline constexpr std::array kCommandSyntax = {
     CommandSyntax{"hover", "NAME enter|leave", "move the pointer onto or off a control", true},
     CommandSyntax{"get", "NAME", "the control's state as JSON"},
     CommandSyntax{"devices", "", "the devices, their identities and active slots as JSON"},
+    CommandSyntax{"stats", "", "UI stalls, device queues and settings writes as JSON"},
+    CommandSyntax{"stats", "reset", "clear those figures"},
     CommandSyntax{"wait", "connected kb|ms|mp [MS]", "until the device has arrived and been read (MS: 10000)"},
     CommandSyntax{"wait", "idle [MS]", "until nothing is queued for the window or the devices"},
     CommandSyntax{"boxes", "", "the open message boxes and the answer mode as JSON"},

@@ -27,6 +27,7 @@
 #include "shell/device_button_commands.h"
 #include "shell/main_wnd.h"
 #include "shell/screenshot_command.h"
+#include "shell/stats_command.h"
 #include "shell/virtual_commands.h"
 
 namespace corvane::shell {
@@ -110,6 +111,7 @@ struct ControlCommands::Impl {
         AddDeviceButtonVerbs(virtualDevices);
         virtualDevices.Register(verbs);
         RegisterScreenshotVerb(verbs, window);
+        RegisterStatsVerb(verbs, main);
         RegisterSessionVerbs();
         InstallBoxResponder();
         InstallDialogResponder();

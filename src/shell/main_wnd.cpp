@@ -106,7 +106,8 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     }
     writer_.SetFailureListener([this](const std::string& path) {
         LogSaveFailure(path);
-        window_.Post([this] { SaveFailed(); });
+        // The count of files written so far tells a new run of failures from the same one.
+        window_.Post([this, written = writer_.GetStats().written] { SaveFailed(written); });
     });
     progressTimer_.setSingleShot(true);
     repaintTimer_.setSingleShot(true);
@@ -178,13 +179,25 @@ CMainWnd::~CMainWnd() {
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
         window_.RejectCalls();
-        StopQueues();
-        workers_->Shutdown(options_.shutdownLimitMs);
+        StopIo();
     }
 }
 
-void CMainWnd::StopQueues() {
+void CMainWnd::StopIo() {
+    const std::uint64_t deadline = platform::TickMs() + static_cast<std::uint64_t>(options_.shutdownLimitMs);
+    const auto left = [deadline] {
+        const std::uint64_t now = platform::TickMs();
+        return now >= deadline ? 0 : static_cast<int>(deadline - now);
+    };
+    // Workers see their stop events first, then every transfer in flight is cut short, so a
+    // watcher in the middle of an arrival read or a queued upload to a silent device ends at
+    // once instead of waiting out its retries.
+    workers_->RequestStop();
+    for (auto& link : links_) link->Abort();
     for (auto& queue : queues_) queue->Stop();
+    workers_->Shutdown(left());
+    // Every save made before the quit is on disk when the program ends.
+    writer_.Flush(left());
 }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
@@ -237,9 +250,8 @@ bool CMainWnd::IoIdle() const {
     return writer_.Idle();
 }
 
-void CMainWnd::SaveFailed() {
+void CMainWnd::SaveFailed(std::uint64_t written) {
     // One message for a run of failures (a full disk fails every save of a slider drag).
-    const std::uint64_t written = writer_.GetStats().written;
     if (saveFailureShown_ && written == writtenWhenFailureShown_) return;
     saveFailureShown_ = true;
     writtenWhenFailureShown_ = written;
@@ -554,10 +566,7 @@ void CMainWnd::Destroy() {
     progressTimer_.stop();
     // A worker waiting for the UI thread must not hold up the wait for the workers.
     window_.RejectCalls();
-    StopQueues();
-    workers_->Shutdown(options_.shutdownLimitMs);
-    // Every save made before the quit is on disk when the program ends.
-    writer_.Flush(options_.shutdownLimitMs);
+    StopIo();
     QCoreApplication::quit();
 }
 

@@ -20,6 +20,7 @@
 #include "platform/settings_writer.h"
 #include "shell/live_lighting.h"
 #include "shell/skin_frame.h"
+#include "shell/stall_monitor.h"
 #include "shell/tray_menu.h"
 #include "shell/window_messages.h"
 #include "ui/skin_change.h"
@@ -136,6 +137,8 @@ public:
     device::LinkQueue& Queue(device::DeviceKind kind) { return *queues_[device::KindIndex(kind)]; }
     // Settings files are saved through it, off the UI thread.
     platform::SettingsWriter& Writer() { return writer_; }
+    // How late the UI thread has been (the script channel's "stats").
+    StallMonitor& Stalls() { return stalls_; }
     // No lighting record waits to be sent, every link queue is empty with its results delivered
     // and every settings file handed over is on disk (UI thread).
     bool IoIdle() const;
@@ -185,8 +188,9 @@ private:
     void RereadAndNotify(device::DeviceKind kind, WindowMessage message);
     void FlushLightingRecords();
     device::StateTransferHooks ReadHooks(device::DeviceKind kind);
-    void StopQueues();
-    void SaveFailed();
+    // Stops workers, link queues and settings writes within the one shutdown limit.
+    void StopIo();
+    void SaveFailed(std::uint64_t writtenBefore);
 
     // platform::HookTarget
     void SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) override;
@@ -231,6 +235,7 @@ private:
     platform::HookMessageTable hookMessages_;
     platform::CDeviceHook hook_;
     std::unique_ptr<CaptureFeeder> captureFeeder_;  // after the hook it feeds
+    StallMonitor stalls_;
     QTimer progressTimer_;
     QTimer flushTimer_;
     QTimer repaintTimer_;

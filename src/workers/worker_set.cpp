@@ -28,8 +28,12 @@ WorkerSet::~WorkerSet() {
     }
 }
 
-bool WorkerSet::StopAndJoin(int timeoutMs) {
+void WorkerSet::RequestStop() {
     for (auto& s : slots_) s->stop.Set();
+}
+
+bool WorkerSet::StopAndJoin(int timeoutMs) {
+    RequestStop();
     for (auto& s : slots_) {
         if (s->interrupt && s->thread.joinable()) s->interrupt();
     }

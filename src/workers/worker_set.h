@@ -56,6 +56,8 @@ public:
     bool Start(WorkerIndex index, WorkerBody body, std::function<void()> interrupt = {});
     bool Running(WorkerIndex index) const;
 
+    // Signals every stop event without waiting (Shutdown does it too).
+    void RequestStop();
     // Writes the outcome to the debug output with the texts the diagnostics expect.
     ShutdownOutcome Shutdown(int timeoutMs);
 

@@ -272,6 +272,30 @@ TEST_F(ControlCommandsTest, DevicesAndWaits) {
     main_->LightingPending(DeviceKind::Keyboard).store(true);
     EXPECT_EQ(Run("wait idle 5000"), "ok");
     EXPECT_FALSE(main_->LightingPending(DeviceKind::Keyboard).load());
+    // ...and so is a request on a device queue, with its result.
+    bool delivered = false;
+    main_->Queue(DeviceKind::Keyboard).Submit("probe", [](device::DeviceLink& link) {
+        return link.EnterSettingMode();
+    }, [&](int) { delivered = true; });
+    EXPECT_EQ(Run("wait idle 5000"), "ok");
+    EXPECT_TRUE(delivered);
+}
+
+TEST_F(ControlCommandsTest, StatsTellStallsQueuesAndWritesAndReset) {
+    main_->Queue(DeviceKind::Mouse).Submit("silent", [](device::DeviceLink&) { return device::kNoAnswer; });
+    EXPECT_EQ(Run("wait idle 5000"), "ok");
+    const std::string stats = Run("stats");
+    EXPECT_EQ(stats.rfind("ok {\"uiMaxStallMs\":", 0), 0u) << stats;
+    EXPECT_NE(stats.find("\"uiStallsOver50ms\":"), std::string::npos) << stats;
+    EXPECT_NE(stats.find("\"ms\":{\"depth\":0,\"maxDepth\":1,\"requests\":1,\"failures\":1,"
+                         "\"lastFailure\":\"silent: 0\""),
+              std::string::npos)
+        << stats;
+    EXPECT_NE(stats.find("\"writer\":{\"written\":"), std::string::npos) << stats;
+    EXPECT_EQ(Run("stats reset"), "ok");
+    EXPECT_NE(Run("stats").find("\"ms\":{\"depth\":0,\"maxDepth\":0,\"requests\":0,\"failures\":0"),
+              std::string::npos);
+    EXPECT_EQ(Run("stats now"), "error: usage: stats [reset]");
 }
 
 TEST_F(ControlCommandsTest, MessageBoxesAreAnsweredAutomaticallyOrByAnotherConnection) {

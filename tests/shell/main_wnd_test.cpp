@@ -189,6 +189,24 @@ TEST_F(MainWndTest, ShutdownStopsEveryWorkerAndSaysSo) {
     EXPECT_FALSE(window_->IsShown());
 }
 
+TEST_F(MainWndTest, QuitDuringTheArrivalOfADeviceThatStoppedAnsweringEndsPromptly) {
+    platform::DebugCapture debug;
+    Start({});
+    // Answers the first two requests of its arrival read, then nothing more.
+    bus_->Device(DeviceKind::Mouse).InjectFault({virt::FaultKind::NoAnswer, 3, virt::kEveryPacket});
+    bus_->Device(DeviceKind::Mouse).Plug();
+    ASSERT_TRUE(RunUntil([&] { return bus_->Device(DeviceKind::Mouse).PacketCount() >= 4; }, 5000));
+    QElapsedTimer timer;
+    timer.start();
+    main_->Destroy();
+    // Left alone, the read would wait out four attempts of 300 ms for each of its commands.
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(debug.Contains("所有对象处于激发状态\n"));
+    EXPECT_TRUE(debug.Contains("鼠标设备侦测线程设定退出"));
+    main_.reset();
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
 TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnce) {
     Start({DeviceKind::Keyboard});
     ASSERT_TRUE(RunUntil([&] { return Connected(DeviceKind::Keyboard); }));
