@@ -573,9 +573,9 @@ void CMainWnd::Destroy() {
 // --- what the presence watchers ask for, queued to the UI thread in their order ---
 
 void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
-    // A removed device's saves still in the writer reach the disk before it is shown as gone.
-    if (!visible) writer_.Flush();
     if (!visible) {
+        // A removed device's saves still in the writer reach the disk before it is shown as gone.
+        writer_.Flush();
         ++arrivalGeneration_[device::KindIndex(kind)];
         arrived_[device::KindIndex(kind)] = false;
     }
