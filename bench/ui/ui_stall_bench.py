@@ -220,7 +220,7 @@ def run_build(bin_dir, label):
             must(ctl, "click kb_key_butt_prosave")
 
         def wedged():
-            reply = ctl.call("virtual kb fault noanswer 1 0")
+            reply = ctl.call("virtual kb fault no-answer 1 0")
             if not reply.startswith("ok"):
                 raise RuntimeError(f"no fault hook in this build ({reply})")
             try:
