@@ -295,7 +295,7 @@ TEST_F(ControlCommandsTest, StatsTellStallsQueuesAndWritesAndReset) {
     EXPECT_EQ(Run("stats reset"), "ok");
     EXPECT_NE(Run("stats").find("\"ms\":{\"depth\":0,\"maxDepth\":0,\"requests\":0,\"failures\":0"),
               std::string::npos);
-    EXPECT_EQ(Run("stats now"), "error: usage: stats [reset]");
+    EXPECT_EQ(Run("stats now"), UsageError("stats"));
 }
 
 TEST_F(ControlCommandsTest, MessageBoxesAreAnsweredAutomaticallyOrByAnotherConnection) {
