@@ -39,7 +39,6 @@ constexpr unsigned kActivateMessage = 0x0006;
 // The name of the flush request: at most one of it waits per link.
 constexpr const char* kFlushRequest = "lighting flush";
 // Shown when a settings file could not be written.
-constexpr const char* kMessageSaveFailed = "message_text_save_failed";
 
 const char* TabName(DeviceKind kind) {
     switch (kind) {
@@ -72,8 +71,6 @@ constexpr PendingWorker kPendingWorkers[] = {
     {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
 };
 
-void LogSaveFailure(const std::string& path) { platform::debugOut("settings file not written: " + path); }
-
 ui::MessageBoxRequest Box(const char* textId, bool timed = false) {
     ui::MessageBoxRequest request;
     request.textId = textId;
@@ -104,11 +101,6 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
         queues_[i] = std::make_unique<device::LinkQueue>(
             *links_[i], [this](std::function<void()> fn) { window_.Post(std::move(fn)); });
     }
-    writer_.SetFailureListener([this](const std::string& path) {
-        LogSaveFailure(path);
-        // The count of files written so far tells a new run of failures from the same one.
-        window_.Post([this, written = writer_.GetStats().written] { SaveFailed(written); });
-    });
     progressTimer_.setSingleShot(true);
     repaintTimer_.setSingleShot(true);
     flushTimer_.setTimerType(Qt::PreciseTimer);
@@ -173,8 +165,6 @@ CMainWnd::~CMainWnd() {
     skinFrame_.reset();
     captureFeeder_.reset();
     hook_.RemoveHooks();
-    // Failures of the last writes are still logged, but nothing is posted to a window going away.
-    writer_.SetFailureListener(LogSaveFailure);
     if (widget_) qApp->removeEventFilter(this);
     window_.SetNotifySink(nullptr);
     if (!destroyed_) {
@@ -248,14 +238,6 @@ bool CMainWnd::IoIdle() const {
         if (lightingPending_[i].load() || !queues_[i]->Idle()) return false;
     }
     return writer_.Idle();
-}
-
-void CMainWnd::SaveFailed(std::uint64_t written) {
-    // One message for a run of failures (a full disk fails every save of a slider drag).
-    if (saveFailureShown_ && written == writtenWhenFailureShown_) return;
-    saveFailureShown_ = true;
-    writtenWhenFailureShown_ = written;
-    window_.ShowMessageBox(Box(kMessageSaveFailed));
 }
 
 bool CMainWnd::TimerActive(TimerId id) const {

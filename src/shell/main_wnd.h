@@ -190,7 +190,6 @@ private:
     device::StateTransferHooks ReadHooks(device::DeviceKind kind);
     // Stops workers, link queues and settings writes within the one shutdown limit.
     void StopIo();
-    void SaveFailed(std::uint64_t writtenBefore);
 
     // platform::HookTarget
     void SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) override;
@@ -252,9 +251,6 @@ private:
     bool trayBoxOpen_ = false;
     bool destroyed_ = false;
     bool accessMessageShown_ = false;  // the device-access message, once per run
-    // The failed-save message is shown once until a later save goes through (UI thread).
-    bool saveFailureShown_ = false;
-    std::uint64_t writtenWhenFailureShown_ = 0;
 };
 
 // The text the window's text query answers for its two ids, by language.
