@@ -36,8 +36,8 @@ bool CallQueue::SendAndWait(std::function<void()> fn) {
     lock.unlock();
     Wake();
     lock.lock();
-    done_.wait(lock, [&] { return ticket->state == State::Done || ticket->state == State::Abandoned; });
-    return ticket->state == State::Done;
+    done_.wait(lock, [&] { return ticket->state != State::Pending && ticket->state != State::Running; });
+    return ticket->state != State::Abandoned;
 }
 
 void CallQueue::RejectWaitingCalls() {
@@ -69,13 +69,34 @@ void CallQueue::Drain() {
                 job.ticket->state = State::Running;
             }
         }
+        running_.push_back(job.ticket);
         job.fn();
+        running_.pop_back();
         if (job.ticket) {
             std::lock_guard lock(mutex_);
             job.ticket->state = State::Done;
             done_.notify_all();
         }
     }
+}
+
+void CallQueue::RunHere(const std::function<void()>& fn) {
+    running_.push_back(nullptr);
+    fn();
+    running_.pop_back();
+}
+
+CallQueue::Sender CallQueue::CurrentSender() {
+    if (running_.empty() || !running_.back()) return {};
+    return Sender(this, running_.back());
+}
+
+void CallQueue::Sender::Release() {
+    if (!ticket_) return;
+    std::lock_guard lock(queue_->mutex_);
+    if (ticket_->state != State::Running) return;
+    ticket_->state = State::Released;
+    queue_->done_.notify_all();
 }
 
 }  // namespace corvane::shell

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace corvane::shell {
 
@@ -12,7 +13,25 @@ namespace corvane::shell {
 // eventfd (the UI thread watches WakeFd()); the queue's own mutex orders the closure's data
 // between the threads, so nothing shared passes through the toolkit.
 class CallQueue {
+    struct Ticket;
+
 public:
+    // The thread waiting in SendAndWait for one call, which that call may let go before it ends.
+    class Sender {
+    public:
+        Sender() = default;
+        // The sender's SendAndWait returns true now; the call runs on, and from here on must not
+        // touch anything of the sender's (its stack is gone). Once only; later calls do nothing.
+        void Release();
+        explicit operator bool() const { return ticket_ != nullptr; }
+
+    private:
+        friend class CallQueue;
+        Sender(CallQueue* queue, std::shared_ptr<Ticket> ticket) : queue_(queue), ticket_(std::move(ticket)) {}
+        CallQueue* queue_ = nullptr;
+        std::shared_ptr<Ticket> ticket_;
+    };
+
     CallQueue();
     ~CallQueue();
     CallQueue(const CallQueue&) = delete;
@@ -30,9 +49,14 @@ public:
 
     // On the UI thread: runs everything queued so far, in order.
     void Drain();
+    // On the UI thread: runs fn at once, as a call nobody waits for.
+    void RunHere(const std::function<void()>& fn);
+    // On the UI thread, inside a call: the sender of the innermost call that runs now; empty for
+    // a posted call or outside any call.
+    Sender CurrentSender();
 
 private:
-    enum class State { Pending, Running, Done, Abandoned };
+    enum class State { Pending, Running, Released, Done, Abandoned };
     struct Ticket {
         State state = State::Pending;
     };
@@ -47,6 +71,8 @@ private:
     std::condition_variable done_;
     std::deque<Job> jobs_;
     bool acceptWaiting_ = true;
+    // The calls running on the UI thread, innermost last (a call may drain again); UI thread only.
+    std::vector<std::shared_ptr<Ticket>> running_;
 };
 
 }  // namespace corvane::shell

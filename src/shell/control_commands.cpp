@@ -64,7 +64,7 @@ public:
     // were stopped before fn started.
     bool Call(std::function<void()> fn) {
         if (QThread::currentThread() == uiThread_) {
-            fn();
+            queue_.RunHere(fn);
             return true;
         }
         if (queue_.WakeFd() < 0) return false;
@@ -79,6 +79,9 @@ public:
         pollfd p{queue_.WakeFd(), POLLIN, 0};
         ::poll(&p, 1, ms);
     }
+
+    // UI thread, inside a call: who waits for it (empty when the call came from this thread).
+    CallQueue::Sender CurrentSender() { return queue_.CurrentSender(); }
 
     // Calls that have not started are let go and later ones refused; one that runs finishes.
     void Stop() { queue_.RejectWaitingCalls(); }
@@ -98,6 +101,11 @@ struct ControlCommands::Impl {
     struct Collector {
         std::vector<std::string> boxes;
         std::vector<std::string> dialogs;
+        // Set for a command that replies through Execute: its sender and where its reply goes,
+        // so that a box it opens can reply early.
+        CallQueue::Sender sender;
+        std::shared_ptr<std::string> reply;
+        bool replied = false;
     };
     // A message box that waits for its answer in a nested event loop.
     struct OpenBox {
@@ -145,6 +153,7 @@ struct ControlCommands::Impl {
         }
         // A timed box closes itself unanswered; nobody needs to wait for it.
         if (request.timed) return ui::kMessageDismissed;
+        ReplyWhileBoxWaits(id);
         // The box's own loop: the window keeps running, and the commands are drained here, since
         // the notifier that normally wakes them may be the one this box was opened under.
         OpenBox box{id, std::nullopt};
@@ -178,17 +187,36 @@ struct ControlCommands::Impl {
         return path;
     }
 
+    // The command that opened a box waiting for its answer replies now, with the box's id, and
+    // its sender goes on: the script that sent it can answer the box itself. The command runs
+    // on inside the box's loop; what it does after the answer is no longer in its reply.
+    void ReplyWhileBoxWaits(const std::string& id) {
+        if (active.empty()) return;
+        Collector& command = *active.back();
+        if (!command.reply || command.replied || !command.sender) return;
+        *command.reply = WithEvents(std::string(kOk), command) + " open=" + id;
+        command.replied = true;
+        command.sender.Release();
+    }
+
     // ---- the commands that run on the UI thread
 
-    std::string Execute(std::string_view line) {
+    // Runs the command and puts its reply into reply, unless a box has replied for it already.
+    void Execute(std::string_view line, const std::shared_ptr<std::string>& reply) {
         auto collector = std::make_shared<Collector>();
+        collector->sender = calls.CurrentSender();
+        collector->reply = reply;
         active.push_back(collector);
-        std::string reply = Dispatch(line);
+        std::string result = Dispatch(line);
         Forget(collector);
-        if (reply == kOk) {
-            if (!collector->boxes.empty()) reply += " boxes=" + Join(collector->boxes);
-            if (!collector->dialogs.empty()) reply += " dialogs=" + Join(collector->dialogs);
-        }
+        if (!collector->replied) *reply = WithEvents(std::move(result), *collector);
+    }
+
+    // "ok" with the boxes and dialogs the command caused; an error as it is.
+    static std::string WithEvents(std::string reply, const Collector& collector) {
+        if (reply != kOk) return reply;
+        if (!collector.boxes.empty()) reply += " boxes=" + Join(collector.boxes);
+        if (!collector.dialogs.empty()) reply += " dialogs=" + Join(collector.dialogs);
         return reply;
     }
 
@@ -347,8 +375,7 @@ struct ControlCommands::Impl {
         }
         // Read only after the UI thread let go of it.
         if (!calls.Call([&] { Forget(collector); })) return std::string(kShuttingDown);
-        if (reply == kOk && !collector->boxes.empty()) reply += " boxes=" + Join(collector->boxes);
-        return reply;
+        return WithEvents(std::move(reply), *collector);
     }
 
     // ---- conditions the waits poll (UI thread)
@@ -396,9 +423,13 @@ std::string ControlCommands::Handle(std::string_view line) {
         if (impl_->stopped) return std::string(kShuttingDown);
         return verb->run(args);
     }
-    std::string reply(kShuttingDown);
-    if (!impl_->calls.Call([&] { reply = impl_->Execute(line); })) return std::string(kShuttingDown);
-    return reply;
+    // The reply is shared rather than on this stack: a box the command opens lets this thread go
+    // before the command ends (see ReplyWhileBoxWaits).
+    auto reply = std::make_shared<std::string>(kShuttingDown);
+    if (!impl_->calls.Call([impl = impl_.get(), line = std::string(line), reply] { impl->Execute(line, reply); })) {
+        return std::string(kShuttingDown);
+    }
+    return *reply;
 }
 
 }  // namespace corvane::shell

@@ -24,7 +24,9 @@ class CMainWnd;
 //
 // Replies: "ok", optionally followed by " boxes=ID,ID" (the message boxes the command opened,
 // by text id) and " dialogs=open,save" (the file dialogs it asked); "ok {json}" for get,
-// devices and boxes; "error: ..." otherwise, in which case nothing was changed. Actions behave
+// devices and boxes; "error: ..." otherwise, in which case nothing was changed. A command whose
+// box waits for an answer (automatic answers off) replies at once, ending in " open=ID", so that
+// the same script can answer it; the command goes on once the box is answered. Actions behave
 // as a person's would: a hidden or disabled control refuses them, and each raises exactly the
 // notifications the same action with the mouse or keyboard raises. While a message box waits
 // for its answer, actions are refused with "error: busy"; other commands are served.
