@@ -103,7 +103,8 @@ std::vector<std::uint8_t> FactoryParams(DeviceKind kind) {
         std::span<std::uint8_t> record(params.data() + slot * kRecordSize, kRecordSize);
         // Byte 0 of the area is the active slot (slot 0 active); the other slots carry their number.
         record[0] = static_cast<std::uint8_t>(slot);
-        record[kBrightness] = slot == 0 ? 15 : 10;
+        // 14 is the brightest level: the program's effects draw brightness 15 as dark.
+        record[kBrightness] = slot == 0 ? 14 : 10;
         record[kDirection] = 0;
         record[kSevenColour] = slot == 0 ? 1 : 0;
         record[kRed] = kSlotColours[slot].r;
