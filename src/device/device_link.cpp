@@ -34,9 +34,10 @@ void DeviceLink::SetIdentity(std::uint16_t vendorId, std::uint16_t productId, st
 
 void DeviceLink::Abort() {
     aborted_ = true;
-    // Closing the channel ends a pending read or write at once; the lock is not taken, since the
-    // thread in the transfer holds it.
-    channel_.CloseDevice();
+    // Ends a pending read or write at once. The channel stays open and unchanged: the thread in
+    // the transfer holds the lock and still looks at it; it is closed when that thread has ended.
+    // The lock is not taken here for the same reason.
+    channel_.AbortTransfers();
 }
 
 bool DeviceLink::SetBankSize(std::uint16_t n) {
@@ -114,7 +115,7 @@ DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBy
     std::lock_guard guard(lock_);
     // Went away, or the program began to end, while this thread waited.
     if (!connected || aborted_) return Outcome::NotConnected;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+    for (int attempt = 0; attempt < attempts && !aborted_; ++attempt) {
         // On a shared node every report reaches every open handle: what waits now was not sent
         // in answer to the request about to go out.
         DiscardWaitingInput();
