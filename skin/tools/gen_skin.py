@@ -899,8 +899,9 @@ def macro_page(d):
     delay_label = T("ui_delay_units", "Delay (\u00d710 ms)", "延时（\u00d710 毫秒）")
     edit_pages = named(
         "TabLayout", "%s_tab_macro_edit" % d, "tab",
-        E("Text", text=T("ui_step_hint", "Select a step in the list to change it.",
-                         "在列表中选择一个步骤即可修改。"), font="1", padding="0,4,0,0"),
+        named("Text", m("step_hint"), "label",
+              text=T("ui_step_hint", "Select a step in the list to change it.",
+                     "在列表中选择一个步骤即可修改。"), font="1", padding="0,4,0,0"),
         col(label(T("ui_step_key", "Key", "按键"), height="20"),
             named("Combo", m("combo_keyselect"), "combo", dropboxsize="176,300"),
             label(T("ui_step_action", "Action", "动作"), height="20"),

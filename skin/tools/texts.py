@@ -45,6 +45,8 @@ MESSAGES = [
      "弹道脚本未能发送到鼠标：鼠标未连接或没有响应。请在鼠标连接后重试。"),
     ("message_file_failed", "The file could not be read or written. Check the folder and the free space, then try again.",
      "无法读取或写入文件。请检查文件夹和剩余空间后重试。"),
+    ("message_macro_rename_failed", "The macro could not be renamed: the name cannot be used for a file, or the macro's file could not be moved. The macro keeps its name.",
+     "无法重命名宏：该名称不能用作文件名，或无法移动宏文件。宏保留原来的名称。"),
     ("message_text_device_access", "A device is connected, but this user may not open it. Install the udev rule 70-corvane.rules (it comes with the corvane package; see the README), then plug the device in again.",
      "设备已连接，但当前用户无权打开它。请安装 udev 规则 70-corvane.rules（随 corvane 软件包安装，详见 README），然后重新插入设备。"),
     # Settings that could not be saved, one text per cause; shown once per cause and run.
@@ -150,6 +152,8 @@ FUNCTIONS = [
     ("Key_Set", " \u2192 ", " \u2192 "),
     ("macro_btn_star_redio_text", "Start Recording", "开始录制"),
     ("macro_btn_stop_redio_text", "Stop Recording", "停止录制"),
+    ("ui_recording_hint", "Recording: keys typed in this window and the chosen mouse buttons become steps. Press Stop Recording to end.",
+     "正在录制：在本窗口中按下的按键和所选的鼠标按键都会成为步骤。按“停止录制”结束。"),
 ]
 
 # Questions and notes the pages show beyond the numbered messages.

@@ -4,6 +4,7 @@
 
 #include "keys/key_entry.h"
 #include "macros/macro_files.h"
+#include "platform/debug_out.h"
 #include "platform/files.h"
 #include "profiles/profile_index.h"
 
@@ -15,6 +16,15 @@ using device::DeviceKind;
 constexpr std::string_view kNewMacroPrefix = "name_";
 
 std::string Key(std::size_t i) { return std::to_string(i); }
+
+// A name the index file keeps as it is: no line breaks, no blanks at either end (the reader
+// trims them) and nothing the file system refuses.
+bool StorableName(std::string_view name) {
+    if (!platform::IsPlainFileName(name)) return false;
+    if (name.find_first_of("\r\n") != std::string_view::npos) return false;
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return !blank(name.front()) && !blank(name.back());
+}
 
 bool PlaysMacro(const keys::KeyEntry& e) {
     return e.kind == keys::FunctionKind::MacroFunction ||
@@ -83,11 +93,18 @@ MacroList::RenameResult MacroList::Rename(int number, std::string_view newName,
     if (macroNumber(newName)) return RenameResult::NameTaken;
     const std::string oldPath = MacroFilePath(kind_, names_[at]);
     const std::string newPath = MacroFilePath(kind_, newName);
-    if (oldPath.empty() || newPath.empty()) return RenameResult::Failed;
-    WriteSteps(oldPath, steps);
+    if (oldPath.empty() || newPath.empty() || !StorableName(newName)) return RenameResult::Failed;
+    if (!WriteSteps(oldPath, steps)) return RenameResult::Failed;
     if (!platform::MoveFile(oldPath, newPath)) return RenameResult::Failed;
+    // File and index entry change together: an index that cannot take the new name gets the
+    // file back under the old one.
+    if (!MacroIndexFile(kind_).WriteString(kMacroNameSection, Key(at), newName)) {
+        if (!platform::MoveFile(newPath, oldPath)) {
+            platform::debugOut("macros: " + newPath + " could not be moved back after the index refused the name");
+        }
+        return RenameResult::Failed;
+    }
     names_[at] = std::string(newName);
-    MacroIndexFile(kind_).WriteString(kMacroNameSection, Key(at), newName);
     return RenameResult::Renamed;
 }
 

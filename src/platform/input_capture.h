@@ -127,6 +127,8 @@ public:
     bool KeyboardInstalled() const { return keyboard_; }
     bool MouseInstalled() const { return mouse_; }
     HookMode Mode() const { return mode_; }
+    // The clock that stamps events, read now (a recording's start is measured on it).
+    std::uint64_t Now() const { return clock_(); }
 
     // --- the feeder's side ---
     // The window layer says whether it can deliver input at all.

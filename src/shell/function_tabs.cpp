@@ -19,6 +19,7 @@ constexpr FunctionTab kKeyboardTabs[] = {{"kb_deng_Op_tab", 0, true},
 constexpr FunctionTab kMouseTabs[] = {{"ms_deng_Op_tab", 0, true},  {"ms_macro_Op_tab", 1, true},
                                       {"ms_key_Op_tab", 2, true},   {"ms_rich_Op_tab", 3, true},
                                       {"ms_cursor_Op_tab", 4, true}};
+constexpr int kMacroPage = 1;
 constexpr int kKeyPage = 2;
 
 // The keyboard's profile selection and its button, shown on the pages that profiles hold.
@@ -58,6 +59,7 @@ void RegisterFunctionTabs(Router& router, ui::Window& window, std::function<void
                 if (option == nullptr || !option->IsSelected()) return;
                 auto* pages = window.FindTab(device.switchName);
                 if (!pages) return;
+                if (tab.page != kMacroPage && KeepEditedMacroPage(window, device.switchName)) return;
                 const int before = pages->CurPage();
                 pages->SelectPage(tab.page);
                 if (before != tab.page && (before == kKeyPage || tab.page == kKeyPage) && hidePanel) {

@@ -102,6 +102,15 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
     links_.RegisterRoutes(router_);
     mouse_.ShowPointerSupport();
     keys_ = std::make_unique<keys::pages::KeyPages>(model_, router_, main_);
+    const macros::pages::MacroEditor::Hooks macroHooks{
+        [this](DeviceKind kind, const std::vector<std::string>& names) { keys_->SetMacroNames(kind, names); },
+        [this](DeviceKind kind) { keys_->RefreshKeyLabels(kind); }};
+    keyboardMacros_ = std::make_unique<macros::pages::MacroEditor>(model_, main_, macros::pages::KeyboardMacroEditor(),
+                                                                   macroHooks);
+    mouseMacros_ = std::make_unique<macros::pages::MacroEditor>(model_, main_, macros::pages::MouseMacroEditor(),
+                                                                macroHooks);
+    keyboardMacros_->RegisterRoutes(router_);
+    mouseMacros_->RegisterRoutes(router_);
 
     PageHooks hooks;
     hooks.initDevicePages = [this](DeviceKind kind) {
@@ -109,6 +118,7 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
         profiles_.Init(kind);
         links_.ShowBackendHint();
         keys_->Init(kind);
+        if (kind != DeviceKind::MousePad) Macros(kind).Init();
     };
     hooks.workerBody = [this](workers::WorkerIndex index) { return links_.WatcherBody(index); };
     hooks.route = [this](const Note& n) { Route(n); };
@@ -360,6 +370,12 @@ void PagesWiring::BuildRoutes() {
     // --- edits ---
     for (const char* device : {"ms_", "kb_"}) {
         r.AddIndexed(kText, std::string(device) + "key_fct_edit_", noneIndexed);
+    }
+    for (const char* device : {"ms_", "kb_"}) {
+        for (const char* edit : {"_macro_edit_ActionDelay", "_macro_edit_mou_action_delay", "macro_edit_mou_pointer_skewing",
+                                 "mouse_x_left_edit", "mouse_x_right_edit", "mouse_y_up_edit", "mouse_y_down_edit"}) {
+            r.AddExact(kText, std::string(device) + edit, none);  // macro editors
+        }
     }
     r.AddExact(kText, {"ms_cursor_delay_eidt", "ms_cursor_x_eidt", "ms_cursor_y_eidt"}, none);  // cursor-script page
     r.AddExact(kText, {"ms_DPI_edit_R", "ms_DPI_edit_G", "ms_DPI_edit_B"}, [this](const Note&) { mouse_.ApplyDpiEdits(); });

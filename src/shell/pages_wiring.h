@@ -8,6 +8,7 @@
 #include "lighting/pages/mouse_page.h"
 #include "lighting/pages/page_model.h"
 #include "macros/pages/cursor_script_page.h"
+#include "macros/pages/macro_editor.h"
 #include "macros/pages/upload_page.h"
 #include "platform/foreground_process.h"
 #include "platform/pointer_settings.h"
@@ -43,6 +44,9 @@ public:
     profiles::pages::ProfileListPage& ProfileLists() { return profileLists_; }
     profiles::pages::ProfileLinks& Links() { return links_; }
     keys::pages::KeyPages& Keys() { return *keys_; }
+    macros::pages::MacroEditor& Macros(device::DeviceKind kind) {
+        return kind == device::DeviceKind::Mouse ? *mouseMacros_ : *keyboardMacros_;
+    }
     // The routing tables; rows of operations that come later do nothing until given a handler.
     Router& Routes() { return router_; }
 
@@ -73,6 +77,8 @@ private:
     macros::pages::UploadPage upload_;
     Router router_;
     std::unique_ptr<keys::pages::KeyPages> keys_;  // fills rows of the router
+    std::unique_ptr<macros::pages::MacroEditor> keyboardMacros_;  // fill rows of the router
+    std::unique_ptr<macros::pages::MacroEditor> mouseMacros_;
 };
 
 }  // namespace corvane::shell

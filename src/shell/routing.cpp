@@ -35,6 +35,23 @@ void SelectTabPage(ui::Window& window, std::string_view tabName) {
     }
 }
 
+bool Editing(const ui::Window& window, const MacroEditor& editor) {
+    const ui::Control* marker = window.Find(editor.marker);
+    return marker != nullptr && marker->IsVisible();
+}
+
+// Puts the device tab and its macro page back and tells the user why.
+void KeepMacroPage(ui::Window& window, const MacroEditor& editor) {
+    if (auto* macroTab = window.FindOption(editor.macroTab)) macroTab->SetSelected(true, false);
+    if (auto* pages = window.FindTab(editor.functionSwitch)) pages->SelectPage(kMacroPage);
+    if (auto* tab = window.FindOption(editor.tab)) tab->SetSelected(true, false);
+    SelectTabPage(window, editor.tab);
+    ui::MessageBoxRequest request;
+    request.textId = kMessageMacroOpen;
+    request.buttons = ui::MessageButtons::Confirm;
+    window.ShowMessageBox(request);
+}
+
 }  // namespace
 
 DeviceTabChoice SelectDeviceTab(ui::Window& window, std::string_view name) {
@@ -42,20 +59,21 @@ DeviceTabChoice SelectDeviceTab(ui::Window& window, std::string_view name) {
                                    [&](const DeviceTab& t) { return ui::EqualsIgnoreCase(t.name, name); });
     if (!isTab) return DeviceTabChoice::NotATab;
     for (const MacroEditor& editor : kMacroEditors) {
-        auto* marker = window.Find(editor.marker);
-        if (marker == nullptr || !marker->IsVisible() || ui::EqualsIgnoreCase(name, editor.tab)) continue;
-        if (auto* macroTab = window.FindOption(editor.macroTab)) macroTab->SetSelected(true, false);
-        if (auto* pages = window.FindTab(editor.functionSwitch)) pages->SelectPage(kMacroPage);
-        if (auto* tab = window.FindOption(editor.tab)) tab->SetSelected(true, false);
-        SelectTabPage(window, editor.tab);
-        ui::MessageBoxRequest request;
-        request.textId = kMessageMacroOpen;
-        request.buttons = ui::MessageButtons::Confirm;
-        window.ShowMessageBox(request);
+        if (!Editing(window, editor) || ui::EqualsIgnoreCase(name, editor.tab)) continue;
+        KeepMacroPage(window, editor);
         return DeviceTabChoice::MacroPageKept;
     }
     SelectTabPage(window, name);
     return DeviceTabChoice::Selected;
+}
+
+bool KeepEditedMacroPage(ui::Window& window, std::string_view functionSwitch) {
+    for (const MacroEditor& editor : kMacroEditors) {
+        if (!ui::EqualsIgnoreCase(editor.functionSwitch, functionSwitch) || !Editing(window, editor)) continue;
+        KeepMacroPage(window, editor);
+        return true;
+    }
+    return false;
 }
 
 std::optional<IndexedName> SplitIndexedName(std::string_view name) {

@@ -61,5 +61,8 @@ private:
 // is told ("message_text_3").
 enum class DeviceTabChoice { NotATab, MacroPageKept, Selected };
 DeviceTabChoice SelectDeviceTab(ui::Window& window, std::string_view name);
+// The same for a device's own function tabs (by the name of its page switch): while its macro
+// is edited the macro page is put back, the user told, and true returned.
+bool KeepEditedMacroPage(ui::Window& window, std::string_view functionSwitch);
 
 }  // namespace corvane::shell

@@ -90,6 +90,8 @@ TEST(MacroList, SaveLoadRenameImportExport) {
         EXPECT_EQ(MacroIndexFile(DeviceKind::Keyboard).ReadString(kMacroNameSection, "0"), "Combo");
     }
     EXPECT_EQ(ReadStepCount(home.kb() + "taken.mac"), 7);
+    // Blanks at either end would not survive the index file.
+    EXPECT_EQ(list.Rename(0, " Combo2", Steps(2)), MacroList::RenameResult::Failed);
 
     EXPECT_TRUE(list.Export(0, home.root() + "/out.mac"));
     EXPECT_EQ(ReadText(home.root() + "/out.mac"), ReadText(home.kb() + "Combo.mac"));
@@ -159,6 +161,24 @@ TEST(MacroList, CursorSectionAndShippedScripts) {
     EXPECT_EQ(ReadStepCount(home.ms() + "name_1.cur"), 9);
     EXPECT_EQ(ReadStepCount(home.ms() + "name_2.cur"), 3);
     EXPECT_FALSE(platform::FileExists(home.kb() + "kbMacro.ini"));
+}
+
+TEST(MacroList, RenameTheIndexRefusesKeepsTheOldFileAndName) {
+    TestHome home;
+    MacroList list(DeviceKind::Keyboard);
+    list.Load();
+    ASSERT_TRUE(list.NewMacro());
+    ASSERT_TRUE(list.SaveSteps(0, Steps(2)));
+    // An index that cannot be replaced (a folder took its place) refuses the new name.
+    const std::string index = home.kb() + "kbMacro.ini";
+    const std::string indexText = ReadText(index);
+    ASSERT_TRUE(platform::DeleteFile(index));
+    ASSERT_TRUE(platform::EnsureFolder(index));
+    EXPECT_EQ(list.Rename(0, "Combo", Steps(3)), MacroList::RenameResult::Failed);
+    EXPECT_EQ(list.names(), (Names{"name_1"}));
+    EXPECT_TRUE(platform::FileExists(home.kb() + "name_1.mac"));
+    EXPECT_FALSE(platform::FileExists(home.kb() + "Combo.mac"));
+    EXPECT_EQ(indexText.find("Combo"), std::string::npos);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "macros/macro_files.h"
 #include "macros/macro_list.h"
 #include "macros/macro_upload.h"
+#include "macros/pages/page_messages.h"
 #include "platform/debug_out.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -228,11 +229,6 @@ void CursorScriptPage::Export() {
     if (!platform::CopyFile(ScriptPath(), *chosen, /*overwrite=*/true)) ShowMessage(kMessageFileFailed);
 }
 
-void CursorScriptPage::ShowMessage(const char* textId) {
-    ui::MessageBoxRequest request;
-    request.textId = textId;
-    request.buttons = ui::MessageButtons::Confirm;
-    model_.window.ShowMessageBox(request);
-}
+void CursorScriptPage::ShowMessage(const char* textId) { pages::ShowMessage(model_.window, textId); }
 
 }  // namespace corvane::macros::pages

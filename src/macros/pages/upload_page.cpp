@@ -6,6 +6,7 @@
 #include <string>
 
 #include "macros/macro_upload.h"
+#include "macros/pages/page_messages.h"
 
 namespace corvane::macros::pages {
 namespace {
@@ -24,17 +25,6 @@ struct UploadJob {
     std::optional<std::pair<std::string, int>> refusal;  // message id and its number
     bool allAnswered = false;
 };
-
-void ShowNumberedMessage(ui::Window& w, std::string_view id, int number) {
-    ui::MessageBoxRequest request;
-    request.buttons = ui::MessageButtons::Confirm;
-    // The text carries the number in place of its "%d".
-    std::string text = w.LanguageText(id);
-    if (const auto at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(number));
-    request.textId = text;
-    request.textIsId = false;
-    w.ShowMessageBox(request);
-}
 
 int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
     const bool connected = link.IsConnected();
