@@ -867,7 +867,7 @@ def macro_page(d):
         E("ListHeader",
           E("ListHeaderItem", text=T("ui_col_action", "Action", "动作"), width="144", font="1",
             textcolor=TEXT2, textpadding="10,0,0,0", align="left"),
-          E("ListHeaderItem", text="", width="32"),
+          E("ListHeaderItem", text="", width="32", align="center"),
           E("ListHeaderItem", text=T("ui_col_delay", "ms", "毫秒"), width="64",
             font="1", textcolor=TEXT2, textpadding="0,0,10,0", align="right"),
           height="26", bkcolor=RAISED),

@@ -196,6 +196,21 @@ std::vector<QRect> ItemListWidget::ColumnRects(const QRect& row) const {
     return columns;
 }
 
+std::vector<ItemListWidget::ColumnCell> ItemListWidget::ColumnCells(const QRect& row) const {
+    std::vector<ColumnCell> cells;
+    const std::vector<QRect> columns = ColumnRects(row);
+    const bool fromHeader = header_ && header_->ChildCount() > 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (fromHeader) {
+            const SkinWidget* item = header_->Kids()[i];
+            cells.push_back({item->TextRect(columns[i]), (item->TextAlignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter});
+        } else {
+            cells.push_back({columns[i].adjusted(Context().Px(look::kRowTextIndent), 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter});
+        }
+    }
+    return cells;
+}
+
 int ItemListWidget::RowHeight(const RowWidget* row) const {
     const int fixed = row->FixedHeight();
     return fixed > 0 ? fixed : Context().Px(itemHeight_);

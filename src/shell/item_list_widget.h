@@ -37,6 +37,13 @@ public:
     QFont RowFont() const;
     // Column rectangles of text rows, from the header's item widths.
     std::vector<QRect> ColumnRects(const QRect& row) const;
+    // Where and how a text row draws column i: the header item's text padding and alignment
+    // (left with the row indent when the list has no header item for it).
+    struct ColumnCell {
+        QRect rect;
+        int alignment;
+    };
+    std::vector<ColumnCell> ColumnCells(const QRect& row) const;
     int RowHeight(const RowWidget* row) const;
 
 protected:

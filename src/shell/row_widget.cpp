@@ -34,10 +34,10 @@ void RowWidget::Paint(QPainter& painter) {
     painter.setPen(text);
     painter.setFont(font);
     if (Kind() == ui::ControlKind::ListTextElement) {
-        const auto columns = owner_ ? owner_->ColumnRects(r) : std::vector<QRect>{r};
-        for (std::size_t i = 0; i < columns_.size() && i < columns.size(); ++i) {
-            const QRect cell = columns[i].adjusted(Context().Px(look::kRowTextIndent), 0, 0, 0);
-            painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, ToQString(columns_[i]));
+        const auto cells = owner_ ? owner_->ColumnCells(r)
+                                  : std::vector<ItemListWidget::ColumnCell>{{textArea, Qt::AlignLeft | Qt::AlignVCenter}};
+        for (std::size_t i = 0; i < columns_.size() && i < cells.size(); ++i) {
+            painter.drawText(cells[i].rect, cells[i].alignment, ToQString(columns_[i]));
         }
     } else if (Kind() == ui::ControlKind::ListLabelElement) {
         painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter, ToQString(DisplayedText()));

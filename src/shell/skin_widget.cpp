@@ -693,12 +693,17 @@ std::vector<std::string> SkinWidget::ShownTexts() const {
 
 QRect SkinWidget::TextRect(const QRect& rect) const { return Shrink(rect, textPadding_, context_); }
 
-void SkinWidget::PaintText(QPainter& painter, const QRect& rect) {
-    const std::string text = DisplayedText();
-    if (text.empty()) return;
+int SkinWidget::TextAlignment() const {
     int flags = 0;
     flags |= align_ == HAlign::Left ? Qt::AlignLeft : (align_ == HAlign::Center ? Qt::AlignHCenter : Qt::AlignRight);
     flags |= valign_ == VAlign::Top ? Qt::AlignTop : (valign_ == VAlign::Center ? Qt::AlignVCenter : Qt::AlignBottom);
+    return flags;
+}
+
+void SkinWidget::PaintText(QPainter& painter, const QRect& rect) {
+    const std::string text = DisplayedText();
+    if (text.empty()) return;
+    int flags = TextAlignment();
     if (wordWrap_) flags |= Qt::TextWordWrap;
     painter.setFont(ControlFont());
     painter.setPen(CurrentTextColour());

@@ -104,6 +104,10 @@ public:
     void RefreshToolTip();
 
     const std::vector<SkinWidget*>& Kids() const { return kids_; }
+    // The area the control's text is drawn in (its text padding taken off), and Qt's horizontal
+    // and vertical alignment flags of the text.
+    QRect TextRect(const QRect& rect) const;
+    int TextAlignment() const;
     SkinWidget* ParentSkin() const { return parentSkin_; }
     SkinContext& Context() const { return context_; }
     const LayoutHints& Hints() const { return hints_; }
@@ -152,7 +156,6 @@ protected:
     void StoreColour(const std::string& name, ui::Colour colour) { colours_[name] = colour; }
     QFont ControlFont() const { return context_.Font(fontId_); }
     QColor CurrentTextColour() const;
-    QRect TextRect(const QRect& rect) const;
     int ScrollOffset() const { return scrollY_; }
     void SetScrollOffset(int y);
     int ContentHeight() const { return contentHeight_; }

@@ -307,7 +307,13 @@ TEST_F(MacroPagesTest, RecordingTurnsWindowInputIntoStepsWithMeasuredDelays) {
         MouseEvent(QEvent::MouseButtonPress, Qt::LeftButton);
         clock_ += 70;
         MouseEvent(QEvent::MouseButtonRelease, Qt::LeftButton);
+        SaveShot(kind == DeviceKind::Keyboard ? "kb_tab" : "ms_tab", N(kind, "macro_Op_tab").c_str(),
+                 (N(kind, "macro_recording") + ".png").c_str());
         Click(N(kind, "macro_btn_redio"));
+        ClickRow(kind, 2);
+        SaveShot(kind == DeviceKind::Keyboard ? "kb_tab" : "ms_tab", N(kind, "macro_Op_tab").c_str(),
+                 (N(kind, "macro_recorded") + ".png").c_str());
+        Steps(kind)->SelectItem(-1, false);
 
         EXPECT_FALSE(main_->Hook().KeyboardInstalled());
         EXPECT_FALSE(main_->Hook().MouseInstalled());

@@ -45,8 +45,10 @@ constexpr const char* kStartText = "macro_btn_star_redio_text";
 constexpr const char* kStopText = "macro_btn_stop_redio_text";
 constexpr const char* kStepHint = "ui_step_hint";
 constexpr const char* kRecordingHint = "ui_recording_hint";
+// The record button's look, and its red while it records.
 constexpr const char* kRecordStyle = "accent_button";
-constexpr const char* kRecordingStyle = "danger_button";
+constexpr const char* kRecordingColours[][2] = {{"bkcolor", "#FFD8383E"}, {"hotbkcolor", "#FFE5484D"},
+                                                {"pushedbkcolor", "#FFB02A30"}};
 
 constexpr const char* kMacroFilter = "(*.mac) | *.mac ||";
 constexpr const char* kMacroExtensionNoDot = "mac";
@@ -653,7 +655,7 @@ void MacroEditor::StartRecording() {
     SetListButtonsEnabled(false);
     if (auto* record = Find("macro_btn_redio")) {
         record->SetText(kStopText);
-        record->SetAttribute("style", kRecordingStyle);
+        for (const auto& [attribute, colour] : kRecordingColours) record->SetAttribute(attribute, colour);
     }
     if (auto* hint = Find("macro_step_hint")) hint->SetText(kRecordingHint);
 }
