@@ -6,7 +6,7 @@
 #include "macros/macro_files.h"
 #include "macros/macro_list.h"
 #include "macros/macro_upload.h"
-#include "macros/pages/page_messages.h"
+#include "macros/pages/page_dialogs.h"
 #include "platform/debug_out.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -201,11 +201,7 @@ void CursorScriptPage::Reset() {
 }
 
 void CursorScriptPage::Import() {
-    ui::FileDialogRequest request;
-    request.mode = ui::FileDialogMode::Open;
-    request.filter = kScriptFilter;
-    request.defaultExtension = kScriptExtensionNoDot;
-    const auto chosen = model_.window.ShowFileDialog(request);
+    const auto chosen = ChooseFile(model_.window, ui::FileDialogMode::Open, kScriptFilter, kScriptExtensionNoDot);
     if (!chosen) return;
     if (platform::IniFile(*chosen).ReadInt(kActionCountSection, kCountKey) > kMaxScriptSteps) {
         ShowMessage(kMessageTooManySteps);
@@ -219,12 +215,8 @@ void CursorScriptPage::Import() {
 }
 
 void CursorScriptPage::Export() {
-    ui::FileDialogRequest request;
-    request.mode = ui::FileDialogMode::Save;
-    request.filter = kScriptFilter;
-    request.defaultName = CursorScriptName(script_) + std::string(kScriptExtension);
-    request.defaultExtension = kScriptExtensionNoDot;
-    const auto chosen = model_.window.ShowFileDialog(request);
+    const auto chosen = ChooseFile(model_.window, ui::FileDialogMode::Save, kScriptFilter, kScriptExtensionNoDot,
+                                   CursorScriptName(script_) + std::string(kScriptExtension));
     if (!chosen) return;
     if (!platform::CopyFile(ScriptPath(), *chosen, /*overwrite=*/true)) ShowMessage(kMessageFileFailed);
 }

@@ -5,7 +5,7 @@
 
 #include "keys/key_code_tables.h"
 #include "macros/macro_files.h"
-#include "macros/pages/page_messages.h"
+#include "macros/pages/page_dialogs.h"
 #include "macros/pages/step_rows.h"
 #include "platform/debug_out.h"
 #include "platform/ini_file.h"
@@ -17,21 +17,12 @@ using device::DeviceKind;
 using Note = ui::Notification;
 using namespace ui::notification_types;
 
-constexpr MacroEditorTraits kKeyboardEditor{DeviceKind::Keyboard,
-                                            "kb_",
-                                            ImportTarget::NewMacro,
-                                            InsertSide::After,
-                                            /*roundRecordedDelays=*/true,
-                                            platform::HookMode::KeyboardMacro,
-                                            platform::HookMessage::KeyboardMacroKey,
+// kind, prefix, import target, insert side, recorded waits rounded, recording mode and messages.
+constexpr MacroEditorTraits kKeyboardEditor{DeviceKind::Keyboard, "kb_", ImportTarget::NewMacro, InsertSide::After, true,
+                                            platform::HookMode::KeyboardMacro, platform::HookMessage::KeyboardMacroKey,
                                             platform::HookMessage::KeyboardMacroMouse};
-constexpr MacroEditorTraits kMouseEditor{DeviceKind::Mouse,
-                                         "ms_",
-                                         ImportTarget::SelectedMacro,
-                                         InsertSide::Before,
-                                         /*roundRecordedDelays=*/false,
-                                         platform::HookMode::MouseMacro,
-                                         platform::HookMessage::MouseMacroKey,
+constexpr MacroEditorTraits kMouseEditor{DeviceKind::Mouse, "ms_", ImportTarget::SelectedMacro, InsertSide::Before, false,
+                                         platform::HookMode::MouseMacro, platform::HookMessage::MouseMacroKey,
                                          platform::HookMessage::MouseMacroMouse};
 
 constexpr const char* kMessageEditing = "message_text_3";
@@ -590,11 +581,7 @@ void MacroEditor::Import() {
     }
     if (list_.size() > 0 && !current_) return;
     if (traits_.import == ImportTarget::SelectedMacro && list_.size() == 0 && !CreateMacro()) return;
-    ui::FileDialogRequest request;
-    request.mode = ui::FileDialogMode::Open;
-    request.filter = kMacroFilter;
-    request.defaultExtension = kMacroExtensionNoDot;
-    const auto chosen = model_.window.ShowFileDialog(request);
+    const auto chosen = ChooseFile(model_.window, ui::FileDialogMode::Open, kMacroFilter, kMacroExtensionNoDot);
     if (!chosen) return;
     if (traits_.import == ImportTarget::NewMacro) CreateMacro();  // refused: the selected macro takes it
     if (current_) ImportInto(*current_, *chosen);
@@ -610,12 +597,8 @@ void MacroEditor::ImportInto(int number, const std::string& file) {
 
 void MacroEditor::Export() {
     if (!current_) return;
-    ui::FileDialogRequest request;
-    request.mode = ui::FileDialogMode::Save;
-    request.filter = kMacroFilter;
-    request.defaultName = list_.names()[static_cast<std::size_t>(*current_)] + std::string(kMacroExtension);
-    request.defaultExtension = kMacroExtensionNoDot;
-    const auto chosen = model_.window.ShowFileDialog(request);
+    const auto chosen = ChooseFile(model_.window, ui::FileDialogMode::Save, kMacroFilter, kMacroExtensionNoDot,
+                                   list_.names()[static_cast<std::size_t>(*current_)] + std::string(kMacroExtension));
     if (!chosen) return;
     if (!list_.Export(*current_, *chosen)) ShowMessage(model_.window, kMessageFileFailed);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "macros/macro_upload.h"
-#include "macros/pages/page_messages.h"
+#include "macros/pages/page_dialogs.h"
 
 namespace corvane::macros::pages {
 namespace {

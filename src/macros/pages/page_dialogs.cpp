@@ -1,4 +1,4 @@
-#include "macros/pages/page_messages.h"
+#include "macros/pages/page_dialogs.h"
 
 #include <string>
 
@@ -26,6 +26,16 @@ bool Ask(ui::Window& window, std::string_view textId) {
     request.textId = std::string(textId);
     request.buttons = ui::MessageButtons::ConfirmCancel;
     return window.ShowMessageBox(request) == ui::kMessageConfirmed;
+}
+
+std::optional<std::string> ChooseFile(ui::Window& window, ui::FileDialogMode mode, std::string_view filter,
+                                      std::string_view extension, std::string_view defaultName) {
+    ui::FileDialogRequest request;
+    request.mode = mode;
+    request.filter = std::string(filter);
+    request.defaultName = std::string(defaultName);
+    request.defaultExtension = std::string(extension);
+    return window.ShowFileDialog(request);
 }
 
 }  // namespace corvane::macros::pages
