@@ -4,12 +4,16 @@
 #include <utility>
 
 #include "device/report_packet.h"
+#include "platform/thread_name.h"
 
 namespace corvane::device {
 
-LinkQueue::LinkQueue(DeviceLink& link, Poster post)
+LinkQueue::LinkQueue(DeviceLink& link, Poster post, std::string name)
     : link_(link), post_(std::move(post)), shared_(std::make_shared<Shared>()) {
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this, name = std::move(name)] {
+        platform::NameThisThread(name);
+        Run();
+    });
 }
 
 LinkQueue::~LinkQueue() { Stop(); }

@@ -40,7 +40,8 @@ public:
         std::string lastFailure;     // what failed last, with its code
     };
 
-    LinkQueue(DeviceLink& link, Poster post);
+    // name: the I/O thread's name for top and perf.
+    LinkQueue(DeviceLink& link, Poster post, std::string name = "cv-link");
     // Stops the thread (see Stop).
     ~LinkQueue();
     LinkQueue(const LinkQueue&) = delete;

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/debug_out.h"
+#include "platform/thread_name.h"
 #include "platform/tick.h"
 
 namespace corvane::platform {
@@ -145,7 +146,10 @@ bool InstanceServer::Serve(LineHandler handler, PeerCheck check) {
     if (!wakeFd_) return false;
     handler_ = std::move(handler);
     check_ = std::move(check);
-    thread_ = std::thread([this] { Loop(); });
+    thread_ = std::thread([this] {
+        NameThisThread("cv-script");
+        Loop();
+    });
     return true;
 }
 
@@ -186,6 +190,7 @@ void InstanceServer::Loop() {
         self->fd = conn.Get();
         self->lastActive.store(TickMs());
         self->thread = std::thread([this, self, fd = std::move(conn)]() mutable {
+            NameThisThread("cv-script-conn");
             ServeConnection(*self);
             {
                 std::lock_guard lock(self->fdMutex);

@@ -6,10 +6,16 @@
 
 #include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/thread_name.h"
 
 namespace corvane::platform {
 
-SettingsWriter::SettingsWriter() { thread_ = std::thread([this] { Run(); }); }
+SettingsWriter::SettingsWriter() {
+    thread_ = std::thread([this] {
+        NameThisThread("cv-settings");
+        Run();
+    });
+}
 
 SettingsWriter::~SettingsWriter() {
     {

@@ -99,7 +99,8 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     for (auto& link : links_) link = std::make_unique<device::DeviceLink>(backend_);
     for (std::size_t i = 0; i < queues_.size(); ++i) {
         queues_[i] = std::make_unique<device::LinkQueue>(
-            *links_[i], [this](std::function<void()> fn) { window_.Post(std::move(fn)); });
+            *links_[i], [this](std::function<void()> fn) { window_.Post(std::move(fn)); },
+            "cv-link-" + std::string(device::DevicePrefix(device::kAllDeviceKinds[i]).substr(0, 2)));
     }
     progressTimer_.setSingleShot(true);
     repaintTimer_.setSingleShot(true);

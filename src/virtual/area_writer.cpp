@@ -1,11 +1,15 @@
 #include "virtual/area_writer.h"
 
+#include "platform/thread_name.h"
 #include "virtual/memory_files.h"
 
 namespace corvane::virt {
 
 AreaWriter::AreaWriter(std::filesystem::path folder, Snapshot snapshot)
-    : folder_(std::move(folder)), snapshot_(std::move(snapshot)), thread_([this] { Run(); }) {}
+    : folder_(std::move(folder)), snapshot_(std::move(snapshot)), thread_([this] {
+          platform::NameThisThread("cv-dev-memory");
+          Run();
+      }) {}
 
 AreaWriter::~AreaWriter() {
     {

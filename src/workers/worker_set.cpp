@@ -1,9 +1,20 @@
 #include "workers/worker_set.h"
 
 #include "platform/debug_out.h"
+#include "platform/thread_name.h"
 #include "platform/tick.h"
 
 namespace corvane::workers {
+namespace {
+
+// Thread names for top and perf, by worker index.
+constexpr const char* kWorkerThreadNames[kWorkerCount] = {
+    "cv-presence-kb", "cv-presence-ms", "cv-presence-mp", "cv-consumer-ms", "cv-consumer-kb",
+    "cv-light-kb",    "cv-light-ms",    "cv-light-mp",    "cv-light-sync",  "cv-proc-kb-deng",
+    "cv-proc-kb-key", "cv-proc-ms-dev", "cv-proc-ms-key", "cv-proc-mp-deng",
+};
+
+}  // namespace
 
 // A slot lives as long as its thread may: a worker that outlives a timed-out shutdown still owns
 // a reference to its own events.
@@ -58,7 +69,8 @@ bool WorkerSet::Start(WorkerIndex index, WorkerBody body, std::function<void()> 
     slot->interrupt = std::move(interrupt);
     slot->stop.ResetEvent();
     slot->ended.ResetEvent();
-    slot->thread = std::thread([keep = slot, body = std::move(body)] {
+    slot->thread = std::thread([keep = slot, body = std::move(body), name = kWorkerThreadNames[static_cast<std::size_t>(index)]] {
+        platform::NameThisThread(name);
         WorkerContext context{keep->stop};
         body(context);
         keep->ended.Set();
