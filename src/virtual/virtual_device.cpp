@@ -166,6 +166,8 @@ void VirtualDevice::Unplug() {
 
 void VirtualDevice::UnplugLocked() {
     if (!plugged_) return;
+    // What the device has already seen it does before it loses power.
+    CatchUpLocked();
     plugged_ = false;
     ++generation_;
     firmware_.PowerLoss();
@@ -272,6 +274,7 @@ bool VirtualDevice::PressSlotButton(std::uint8_t slot) {
     AreaMask persist = 0;
     {
         std::lock_guard guard(mutex_);
+        CatchUpLocked();
         if (!firmware_.SwitchActiveSlot(slot)) return false;
         persist = firmware_.TakeAreasToPersist();
     }
@@ -295,21 +298,25 @@ bool VirtualDevice::PressFlashButton() {
 
 std::uint64_t VirtualDevice::PreviewFrames() const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return firmware_.PreviewFrames();
 }
 
 std::vector<std::uint8_t> VirtualDevice::PreviewColours() const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return firmware_.PreviewColours();
 }
 
 std::vector<device::ReportPacket> VirtualDevice::Requests() const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return {requests_.begin(), requests_.end()};
 }
 
 std::size_t VirtualDevice::RequestCount(device::Command command) const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return static_cast<std::size_t>(
         std::count_if(requests_.begin(), requests_.end(), [&](const device::ReportPacket& p) {
             return p.CommandByte() == static_cast<std::uint8_t>(command);
@@ -318,6 +325,7 @@ std::size_t VirtualDevice::RequestCount(device::Command command) const {
 
 void VirtualDevice::ClearRequests() {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     requests_.clear();
     writeAttempts_ = 0;
 }
@@ -329,11 +337,13 @@ std::size_t VirtualDevice::WriteAttempts() const {
 
 std::vector<std::uint8_t> VirtualDevice::Memory(MemoryArea area) const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return firmware_.Memory().Area(area);
 }
 
 int VirtualDevice::ActiveSlot() const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     const auto& params = firmware_.Memory().Area(MemoryArea::Params);
     return params.empty() ? 0 : params[device::kActiveSlotOffset];
 }
@@ -341,6 +351,7 @@ int VirtualDevice::ActiveSlot() const {
 bool VirtualDevice::SetMemory(MemoryArea area, std::size_t offset,
                               std::span<const std::uint8_t> bytes) {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     auto& memory = firmware_.Memory().Area(area);
     if (offset > memory.size() || bytes.size() > memory.size() - offset) return false;
     std::copy(bytes.begin(), bytes.end(), memory.begin() + static_cast<std::ptrdiff_t>(offset));
@@ -351,6 +362,7 @@ void VirtualDevice::RestoreFactory() {
     AreaMask areas = 0;
     {
         std::lock_guard guard(mutex_);
+        CatchUpLocked();
         firmware_.RestoreFactory();
         areas = firmware_.TakeAreasToPersist();
     }
@@ -359,6 +371,7 @@ void VirtualDevice::RestoreFactory() {
 
 bool VirtualDevice::InSettingMode() const {
     std::lock_guard guard(mutex_);
+    CatchUpLocked();
     return firmware_.InSettingMode();
 }
 
@@ -366,6 +379,7 @@ void VirtualDevice::Persist() {
     AreaMask areas = 0;
     {
         std::lock_guard guard(mutex_);
+        CatchUpLocked();
         areas = firmware_.TakeDirtyAreas();
     }
     QueueWrite(areas);
@@ -411,6 +425,63 @@ void VirtualDevice::Abort(HandleState& handle) {
     handle.readable.notify_all();
 }
 
+void VirtualDevice::ExecuteLocked(HandleState& handle) {
+    const HandleState::InFlight flight = *handle.inFlight;
+    handle.inFlight.reset();
+    if (requests_.size() == kRequestLogLimit) requests_.pop_front();
+    requests_.push_back(flight.request);
+    handle.expectNoAnswer = false;
+    const auto fault = flight.fault;
+    if (fault == FaultKind::NoAnswer) {
+        handle.expectNoAnswer = true;
+        return;
+    }
+    device::ReportPacket answer = firmware_.Handle(flight.request);
+    PendingInput input{answer.Bytes(), device::kReportSize, flight.answerAt};
+    auto& bytes = input.bytes;
+    switch (fault.value_or(FaultKind::NoAnswer)) {
+        case FaultKind::StatusError: bytes[device::kStatusOffset] = device::kStatusDeviceError; break;
+        case FaultKind::StatusBusy: bytes[device::kStatusOffset] = device::kStatusDeviceBusy; break;
+        // The broken report is all the device sends for this request.
+        case FaultKind::ShortAnswer:
+            input.size = kShortAnswerLength;
+            handle.expectNoAnswer = true;
+            break;
+        case FaultKind::WrongReportId:
+            bytes[device::kReportIdOffset] = kWrongReportId;
+            handle.expectNoAnswer = true;
+            break;
+        case FaultKind::LateAnswer: input.readyAt += kLateAnswerDelay; break;
+        case FaultKind::GarbageAnswer:
+            // A fixed pattern, so a test sees the same noise on every run.
+            for (std::size_t i = 1; i < bytes.size(); ++i) {
+                bytes[i] = static_cast<std::uint8_t>(0xA5 ^ (i * 37));
+            }
+            break;
+        default: break;
+    }
+    if (fault == FaultKind::RemoveDuringTransfer) {
+        UnplugLocked();
+    } else {
+        DeliverLocked(Collection::Vendor, input);
+    }
+}
+
+void VirtualDevice::CatchUpLocked() const {
+    auto& self = const_cast<VirtualDevice&>(*this);
+    const auto now = Clock::now();
+    for (;;) {
+        // The earliest seen request first: the device takes them in the order they arrived.
+        HandleState* next = nullptr;
+        for (HandleState* handle : handles_) {
+            if (!handle->inFlight || handle->inFlight->seenAt > now) continue;
+            if (!next || handle->inFlight->seenAt < next->inFlight->seenAt) next = handle;
+        }
+        if (!next) return;
+        self.ExecuteLocked(*next);
+    }
+}
+
 TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::uint8_t> report,
                                     int timeoutMs, std::size_t& bytesWritten) {
     bytesWritten = 0;
@@ -433,57 +504,30 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
         const auto start = Clock::now();
         const auto seenAt = start + latency_;
         const auto answerAt = seenAt + latency_;
-        if (seenAt > DeadlineAfter(start, timeoutMs)) return TransferStatus::TimedOut;
-        const std::uint64_t epoch = handle.abortEpoch;
-        if (seenAt > start) {
-            changed_.wait_until(lock, seenAt,
-                                [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
-        }
-        if (!AliveLocked(handle)) return TransferStatus::Gone;
-        if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
-
+        const auto deadline = DeadlineAfter(start, timeoutMs);
+        if (seenAt > deadline) return TransferStatus::TimedOut;
+        // Requests of other handles seen before this one goes first.
+        CatchUpLocked();
         device::ReportPacket request;
         std::copy(report.begin(), report.end(), request.Bytes().begin());
-        if (requests_.size() == kRequestLogLimit) requests_.pop_front();
-        requests_.push_back(request);
+        handle.inFlight = HandleState::InFlight{request, fault, seenAt, answerAt};
+        // One wait covers both crossings, the request's and its answer's: the thread wakes once
+        // per report instead of twice. An abort or an unplug before the device has seen the
+        // request ends the write with the request not done; one that comes later finds it done,
+        // as it would after the write had returned.
+        const std::uint64_t epoch = handle.abortEpoch;
+        if (answerAt > start) {
+            changed_.wait_until(lock, std::min(answerAt, deadline),
+                                [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
+        }
+        if (handle.inFlight && Clock::now() < seenAt) {
+            handle.inFlight.reset();
+            if (!AliveLocked(handle)) return TransferStatus::Gone;
+            return TransferStatus::Aborted;
+        }
+        CatchUpLocked();
         bytesWritten = report.size();
-        handle.expectNoAnswer = false;
-
-        if (fault == FaultKind::NoAnswer) {
-            handle.expectNoAnswer = true;
-            return TransferStatus::Ok;
-        }
-
-        device::ReportPacket answer = firmware_.Handle(request);
         persist = firmware_.TakeAreasToPersist();
-        PendingInput input{answer.Bytes(), device::kReportSize, answerAt};
-        auto& bytes = input.bytes;
-        switch (fault.value_or(FaultKind::NoAnswer)) {
-            case FaultKind::StatusError: bytes[device::kStatusOffset] = device::kStatusDeviceError; break;
-            case FaultKind::StatusBusy: bytes[device::kStatusOffset] = device::kStatusDeviceBusy; break;
-            // The broken report is all the device sends for this request.
-            case FaultKind::ShortAnswer:
-                input.size = kShortAnswerLength;
-                handle.expectNoAnswer = true;
-                break;
-            case FaultKind::WrongReportId:
-                bytes[device::kReportIdOffset] = kWrongReportId;
-                handle.expectNoAnswer = true;
-                break;
-            case FaultKind::LateAnswer: input.readyAt += kLateAnswerDelay; break;
-            case FaultKind::GarbageAnswer:
-                // A fixed pattern, so a test sees the same noise on every run.
-                for (std::size_t i = 1; i < bytes.size(); ++i) {
-                    bytes[i] = static_cast<std::uint8_t>(0xA5 ^ (i * 37));
-                }
-                break;
-            default: break;
-        }
-        if (fault == FaultKind::RemoveDuringTransfer) {
-            UnplugLocked();
-        } else {
-            DeliverLocked(Collection::Vendor, input);
-        }
     }
     QueueWrite(persist);
     return TransferStatus::Ok;

@@ -86,7 +86,8 @@ public:
     bool IsPlugged() const;
 
     // Each report takes `latency` to cross: the firmware sees a request `latency` after it was
-    // written and its answer becomes readable `latency` after that.
+    // written and its answer becomes readable `latency` after that. The write itself returns
+    // when the answer is readable, so a report costs its thread one wake-up, not two.
     void SetLatency(std::chrono::nanoseconds latency);
     std::chrono::nanoseconds Latency() const;
 
@@ -160,6 +161,14 @@ private:
         std::uint64_t abortEpoch = 0;
         // Its last request gets no (further) answer: a read with nothing queued need not wait.
         bool expectNoAnswer = false;
+        // A request on its way: the device acts on it once it has been seen (see Write).
+        struct InFlight {
+            device::ReportPacket request;
+            std::optional<FaultKind> fault;
+            std::chrono::steady_clock::time_point seenAt;
+            std::chrono::steady_clock::time_point answerAt;
+        };
+        std::optional<InFlight> inFlight;
         std::deque<PendingInput> inputs;
         // A read waits here: only what concerns this handle wakes it (its input, its abort, the
         // device going), not every transfer of the device.
@@ -183,6 +192,11 @@ private:
     // Queues a report on every live handle that receives `collection`; the handle count.
     std::size_t DeliverLocked(Collection collection, const PendingInput& input);
     void UnplugLocked();
+    // Acts on every request in flight that the device has seen by now, so that whatever looks at
+    // or changes the device finds them done, in the order they arrived.
+    // Const for the readers: what the device has done by now is part of what they read.
+    void CatchUpLocked() const;
+    void ExecuteLocked(HandleState& handle);
     std::optional<FaultKind> FaultAtLocked(std::size_t packet) const;
     void QueueWrite(AreaMask areas);
 

@@ -149,6 +149,46 @@ TEST(VirtualDeviceTest, LatencyModelDelaysEachReport) {
     EXPECT_LT(took, std::chrono::milliseconds(250));
 }
 
+TEST(VirtualDeviceTest, AnAbortOrUnplugEndsOnlyARequestTheDeviceHasNotSeen) {
+    // The device sees a request one latency after it was written. An abort or an unplug before
+    // that ends the write with the request not done; one after it finds the request done and the
+    // write succeeded, even while the answer is still on its way.
+    constexpr auto kLatency = std::chrono::milliseconds(300);
+    struct Case {
+        const char* name;
+        bool unplug;
+        std::chrono::milliseconds after;
+        device::TransferStatus status;
+        std::size_t requests;
+    };
+    const Case cases[] = {
+        {"abort before", false, std::chrono::milliseconds(30), device::TransferStatus::Aborted, 0},
+        {"abort after", false, std::chrono::milliseconds(450), device::TransferStatus::Ok, 1},
+        {"unplug before", true, std::chrono::milliseconds(30), device::TransferStatus::Gone, 0},
+        {"unplug after", true, std::chrono::milliseconds(450), device::TransferStatus::Ok, 1},
+    };
+    const auto request = device::ReportPacket::Request(device::Command::EnterSettingMode, 0, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto device = VirtualDevice::Create(DeviceKind::MousePad);
+        device->SetLatency(kLatency);
+        auto handle = device->Open(Collection::Vendor, {true, true, true, false});
+        ASSERT_NE(handle, nullptr);
+        std::thread interrupt([&] {
+            std::this_thread::sleep_for(c.after);
+            if (c.unplug) {
+                device->Unplug();
+            } else {
+                handle->Abort();
+            }
+        });
+        std::size_t written = 0;
+        EXPECT_EQ(handle->Write(request.Bytes(), 5000, written), c.status);
+        interrupt.join();
+        EXPECT_EQ(device->Requests().size(), c.requests);
+    }
+}
+
 TEST(VirtualDeviceTest, MemorySurvivesARestartInItsFolder) {
     TempFolder folder;
     const std::vector<std::uint8_t> macro{0xAA, 0x55, 20, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 18, 0, 0, 0};
