@@ -6,12 +6,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <QWheelEvent>
 #include <QtWidgets/qdrawutil.h>
 
 #include <algorithm>
 
+#include "shell/overlay_glow.h"
 #include "ui/window.h"
 
 namespace corvane::shell {
@@ -729,20 +729,11 @@ void SkinWidget::PaintBorder(QPainter& painter, const QRect& rect) {
 }
 
 void SkinWidget::PaintOverlay(QPainter& painter, const QRect& rect) {
-    if (!overlayEnabled_ || overlayAlpha_ == 0) return;
-    // A soft glow: the colour at full strength in the middle, fading to a third at the edges,
-    // with a crisp rim so neighbouring keys stay apart.
-    QColor centre = ToQColor(overlayColour_);
-    centre.setAlpha(overlayAlpha_);
-    QColor edge = centre;
-    edge.setAlpha(overlayAlpha_ / 3);
-    QRadialGradient glow(QRectF(rect).center(), std::max(rect.width(), rect.height()) * 0.6);
-    glow.setColorAt(0.0, centre);
-    glow.setColorAt(1.0, edge);
+    if (!overlayEnabled_ || overlayAlpha_ == 0 || rect.isEmpty()) return;
+    if (!glow_) glow_ = std::make_unique<OverlayGlow>();
     const qreal radius = borderRound_.left > 0 ? context_.Px(borderRound_.left) / 2.0 : context_.Px(4);
-    painter.setPen(QPen(centre, std::max(1, context_.Px(1))));
-    painter.setBrush(QBrush(glow));
-    painter.drawRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    painter.drawImage(rect.topLeft(), glow_->Image(rect.size(), devicePixelRatioF(), radius,
+                                                   std::max(1, context_.Px(1)), overlayColour_, overlayAlpha_));
 }
 
 void SkinWidget::PaintScrollBar(QPainter& painter, const QRect& viewport, int contentHeight) {

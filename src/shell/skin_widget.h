@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 class QPainter;
 
 namespace corvane::shell {
+
+class OverlayGlow;
 
 enum class HAlign { Left, Center, Right };
 enum class VAlign { Top, Center, Bottom };
@@ -211,6 +214,7 @@ private:
     bool overlayEnabled_ = false;
     ui::Colour overlayColour_ = 0xFF000000u;
     std::uint8_t overlayAlpha_ = 0;
+    std::unique_ptr<OverlayGlow> glow_;  // made on the first lit paint
     bool hot_ = false;
     bool pressed_ = false;
     bool keyboardFocus_ = false;  // focus came with Tab: the focus ring shows
