@@ -26,11 +26,6 @@ SettingsWriter::~SettingsWriter() {
     if (thread_.joinable()) thread_.join();
 }
 
-void SettingsWriter::SetFailureListener(FailureListener listener) {
-    std::lock_guard lock(mutex_);
-    listener_ = std::move(listener);
-}
-
 void SettingsWriter::Write(std::string path, std::vector<std::uint8_t> bytes) {
     {
         std::lock_guard lock(mutex_);
@@ -88,13 +83,10 @@ void SettingsWriter::Run() {
         // An existing file of another spelling is the same file to the user; replace that one.
         const std::string target = ResolveCaseInsensitive(next.path).value_or(next.path);
         const bool ok = WriteFileAtomically(target, std::span<const std::uint8_t>(next.bytes));
-        FailureListener listener;
         {
             std::lock_guard lock(mutex_);
             ++(ok ? stats_.written : stats_.failed);
-            if (!ok) listener = listener_;
         }
-        if (listener) listener(next.path);
         {
             std::lock_guard lock(mutex_);
             writing_ = false;

@@ -14,12 +14,10 @@ namespace corvane::platform {
 // One writer thread for the settings files, so that saving never waits on a disk. Each file is
 // replaced whole and atomically (platform/atomic_file), in the order the writes were handed
 // over; a file whose earlier write still waits gets only the newest bytes. An existing file
-// whose name differs only in letter case is the one replaced.
+// whose name differs only in letter case is the one replaced. A write that fails is reported
+// like every failed save (platform/save_failures.h), on the writer thread.
 class SettingsWriter {
 public:
-    // Writer thread: a write that failed, with the path as handed over.
-    using FailureListener = std::function<void(const std::string& path)>;
-
     struct Stats {
         std::uint64_t written = 0;    // files replaced
         std::uint64_t collapsed = 0;  // writes that replaced a waiting one of the same file
@@ -32,8 +30,6 @@ public:
     ~SettingsWriter();
     SettingsWriter(const SettingsWriter&) = delete;
     SettingsWriter& operator=(const SettingsWriter&) = delete;
-
-    void SetFailureListener(FailureListener listener);
 
     void Write(std::string path, std::vector<std::uint8_t> bytes);
     // Waits until everything handed over so far is on disk (or failed); false when timeoutMs
@@ -58,7 +54,6 @@ private:
     std::deque<Pending> waiting_;
     bool writing_ = false;
     bool stopping_ = false;
-    FailureListener listener_;
     Stats stats_;
     std::thread thread_;
 };

@@ -9,6 +9,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/save_failures.h"
 #include "test_home.h"
 
 namespace corvane::platform {
@@ -19,7 +20,7 @@ using corvane::testing::TestHome;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
-// Keeps the writer thread inside its failure listener until Release().
+// Keeps the writer thread inside the report of its failed save until Release().
 struct Blocker {
     std::mutex mutex;
     std::condition_variable changed;
@@ -27,8 +28,8 @@ struct Blocker {
     bool released = false;
     std::vector<std::string> failures;
 
-    SettingsWriter::FailureListener Listener() {
-        return [this](const std::string& path) {
+    ScopedSaveFailureSink::Sink Sink() {
+        return [this](SaveFailure, const std::string& path) {
             std::unique_lock lock(mutex);
             failures.push_back(path);
             entered = true;
@@ -53,8 +54,8 @@ TEST(SettingsWriter, WaitingWritesOfOneFileCollapseIntoTheNewestAndNoneIsLost) {
     const std::string b = home.root() + "/b.bin";
     const std::string unwritable = home.root() + "/missing/folder/x.bin";
     Blocker blocker;
+    const ScopedSaveFailureSink sink(blocker.Sink());
     SettingsWriter writer;
-    writer.SetFailureListener(blocker.Listener());
 
     // The writer is held up in a failed write while the saves pile up behind it.
     writer.Write(unwritable, Bytes("x"));
