@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -48,6 +49,36 @@ const Device kDevices[] = {{"kb", "kb_tab", 2, 7}, {"ms", "ms_tab", 100, 2}, {"m
 std::string Fail(const std::string& what) {
     std::fprintf(stderr, "live_bench: %s\n", what.c_str());
     std::exit(1);
+}
+
+struct Ticks {
+    std::string name;
+    long long ticks = 0;
+    long long switches = 0;  // voluntary context switches: how often the thread slept and woke
+};
+
+long long VoluntarySwitches(const std::filesystem::path& status) {
+    std::ifstream in(status);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stoll(line.substr(24));
+    }
+    return 0;
+}
+
+Ticks StatTicks(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::string stat((std::istreambuf_iterator<char>(in)), {});
+    const auto open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) return {};
+    Ticks t{stat.substr(open + 1, close - open - 1), 0};
+    // Fields after the command name (which may hold spaces) start after the last ')'.
+    std::istringstream rest(stat.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14 || i == 15) t.ticks += std::stoll(field);
+    }
+    return t;
 }
 
 class Program {
@@ -87,18 +118,19 @@ public:
     }
 
     // utime + stime of the process, in clock ticks.
-    long long CpuTicks() const {
-        std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
-        std::string stat((std::istreambuf_iterator<char>(in)), {});
-        // Fields after the command name (which may hold spaces) start after the last ')'.
-        std::istringstream rest(stat.substr(stat.rfind(')') + 2));
-        std::string field;
-        long long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && rest >> field; ++i) {
-            if (i == 14) utime = std::stoll(field);
-            if (i == 15) stime = std::stoll(field);
+    long long CpuTicks() const { return StatTicks("/proc/" + std::to_string(pid_) + "/stat").ticks; }
+
+    // The same per thread with its wake-ups, summed by thread name.
+    std::map<std::string, Ticks> ThreadTicks() const {
+        std::map<std::string, Ticks> byName;
+        std::error_code ec;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", ec)) {
+            const Ticks t = StatTicks(task.path() / "stat");
+            Ticks& sum = byName[t.name];
+            sum.ticks += t.ticks;
+            sum.switches += VoluntarySwitches(task.path() / "status");
         }
-        return utime + stime;
+        return byName;
     }
 
 private:
@@ -124,17 +156,39 @@ bool PreviewDark(const std::string& reply) {
 struct Window {
     double cpuPercent;
     std::vector<double> fps;
+    struct Thread {
+        double percent;  // of a core
+        double wakes;    // per second
+        std::string name;
+        bool operator<(const Thread& o) const { return percent < o.percent; }
+    };
+    std::vector<Thread> threads;  // by thread name, largest first
 };
 
 Window Measure(Program& p, int seconds) {
     std::vector<std::uint64_t> before;
     for (const Device& d : kDevices) before.push_back(FramesOf(p.Run(std::string("virtual ") + d.kind + " state")));
     const long long cpu0 = p.CpuTicks();
+    const auto threads0 = p.ThreadTicks();
     const auto t0 = TickMs();
     SleepMs(seconds * 1000);
     const long long cpu1 = p.CpuTicks();
+    const auto threads1 = p.ThreadTicks();
     const double elapsed = static_cast<double>(TickMs() - t0) / 1000.0;
-    Window w{100.0 * static_cast<double>(cpu1 - cpu0) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed, {}};
+    const auto percent = [&](long long ticks) {
+        return 100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed;
+    };
+    Window w{percent(cpu1 - cpu0), {}, {}};
+    for (const auto& [name, now] : threads1) {
+        const auto was = threads0.find(name);
+        const Ticks before = was == threads0.end() ? Ticks{} : was->second;
+        const long long used = now.ticks - before.ticks;
+        const long long woke = now.switches - before.switches;
+        if (used > 0 || woke > seconds) {
+            w.threads.push_back({percent(used), static_cast<double>(woke) / elapsed, name});
+        }
+    }
+    std::sort(w.threads.rbegin(), w.threads.rend());
     for (std::size_t i = 0; i < std::size(kDevices); ++i) {
         const auto after = FramesOf(p.Run(std::string("virtual ") + kDevices[i].kind + " state"));
         w.fps.push_back(static_cast<double>(after - before[i]) / elapsed);
@@ -144,6 +198,8 @@ Window Measure(Program& p, int seconds) {
 
 void Print(const char* label, const Window& w) {
     std::printf("%-8s CPU %.2f %% of a core\n", label, w.cpuPercent);
+    std::printf("  by thread (%% of a core, wake-ups per second):\n");
+    for (const auto& t : w.threads) std::printf("    %-16s %5.2f %6.0f\n", t.name.c_str(), t.percent, t.wakes);
     for (std::size_t i = 0; i < std::size(kDevices); ++i) {
         const Device& d = kDevices[i];
         const double ideal = d.pauseMs + d.reports * kReportMs;

@@ -9,7 +9,7 @@ if(TARGET corvane_workers AND TARGET corvane_virtual)
               ${CMAKE_CURRENT_LIST_DIR}/command_verbs.cpp ${CMAKE_CURRENT_LIST_DIR}/virtual_commands.cpp
               ${CMAKE_CURRENT_LIST_DIR}/device_button_commands.cpp ${CMAKE_CURRENT_LIST_DIR}/screenshot_command.cpp
               ${CMAKE_CURRENT_LIST_DIR}/capture_feeder.cpp ${CMAKE_CURRENT_LIST_DIR}/function_tabs.cpp
-              ${CMAKE_CURRENT_LIST_DIR}/stats_command.cpp ${CMAKE_CURRENT_LIST_DIR}/stall_monitor.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/stats_command.cpp
               ${CMAKE_CURRENT_LIST_DIR}/routing.cpp ${CMAKE_CURRENT_LIST_DIR}/pages_wiring.cpp
               ${CMAKE_CURRENT_LIST_DIR}/live_lighting.cpp
               ${CMAKE_CURRENT_LIST_DIR}/session_foreground.cpp ${CMAKE_CURRENT_LIST_DIR}/kwin_foreground.cpp

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/tick.h"
+
 namespace corvane::shell {
 
 CallQueue::CallQueue() : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
@@ -23,7 +25,7 @@ void CallQueue::Wake() {
 void CallQueue::Post(std::function<void()> fn) {
     {
         std::lock_guard lock(mutex_);
-        jobs_.push_back(Job{std::move(fn), nullptr});
+        jobs_.push_back(Job{std::move(fn), nullptr, platform::TickMs()});
     }
     Wake();
 }
@@ -32,7 +34,7 @@ bool CallQueue::SendAndWait(std::function<void()> fn) {
     auto ticket = std::make_shared<Ticket>();
     std::unique_lock lock(mutex_);
     if (!acceptWaiting_) return false;
-    jobs_.push_back(Job{std::move(fn), ticket});
+    jobs_.push_back(Job{std::move(fn), ticket, platform::TickMs()});
     lock.unlock();
     Wake();
     lock.lock();
@@ -69,6 +71,7 @@ void CallQueue::Drain() {
                 job.ticket->state = State::Running;
             }
         }
+        if (observer_) observer_(static_cast<std::int64_t>(platform::TickMs() - job.queuedMs));
         running_.push_back(job.ticket);
         job.fn();
         running_.pop_back();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -38,6 +39,8 @@ public:
     CallQueue& operator=(const CallQueue&) = delete;
 
     int WakeFd() const { return wakeFd_; }
+    // Told on the UI thread, before each call runs, how long it waited (ms). Set before any drain.
+    void SetLatencyObserver(std::function<void(std::int64_t)> observer) { observer_ = std::move(observer); }
 
     void Post(std::function<void()> fn);
     // Queues fn and waits until the UI thread has run it. False when the queue stopped taking
@@ -63,6 +66,7 @@ private:
     struct Job {
         std::function<void()> fn;
         std::shared_ptr<Ticket> ticket;  // null for posted closures
+        std::uint64_t queuedMs = 0;
     };
     void Wake();
 
@@ -73,6 +77,7 @@ private:
     bool acceptWaiting_ = true;
     // The calls running on the UI thread, innermost last (a call may drain again); UI thread only.
     std::vector<std::shared_ptr<Ticket>> running_;
+    std::function<void(std::int64_t)> observer_;  // UI thread only
 };
 
 }  // namespace corvane::shell

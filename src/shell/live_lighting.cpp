@@ -1,13 +1,13 @@
 #include "shell/live_lighting.h"
 
 #include <QEvent>
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
 #include <string>
 
 #include "platform/event.h"
-#include "platform/tick.h"
 #include "shell/main_wnd.h"
 
 namespace corvane::shell {
@@ -19,7 +19,9 @@ using workers::WorkerIndex;
 // The pictures change at most about 30 times a second: frames that come faster (the pad's
 // fastest effects run at about 90 a second) are merged into the next batch instead. Repainting
 // the pictures is most of what a shown window costs while effects run.
-constexpr std::uint64_t kMinBatchIntervalMs = 33;
+constexpr int kBatchIntervalMs = 33;
+// Ticks without anything to apply before the batch timer stops.
+constexpr int kIdleTicksBeforeStop = 3;
 // The longest a lighting thread waits for its frame to leave.
 constexpr int kFrameWaitLimitMs = 2000;
 
@@ -56,9 +58,17 @@ LiveLighting::LiveLighting(CMainWnd& main, ui::Window& window, device::HidBacken
     LookUp(window_, msZones_, "ms_dkey_");
     LookUp(window_, mpZones_, "mp_dkey_");
     LookUp(window_, kbKeys_, "kb_dkey_");
+    batchTimer_.setInterval(kBatchIntervalMs);
+    connect(&batchTimer_, &QTimer::timeout, this, [this] { BatchTick(); });
     if (auto* widget = dynamic_cast<QWidget*>(&window_)) {
         widget_ = widget;
         widget_->installEventFilter(this);
+        for (DeviceKind kind : device::kAllDeviceKinds) {
+            const auto picture = Picture(kind);
+            auto*& first = pictureWidgets_[device::KindIndex(kind)];
+            first = picture.empty() ? nullptr : dynamic_cast<QWidget*>(picture[0]);
+            if (first) first->installEventFilter(this);
+        }
         UpdateVisibility();
     }
 }
@@ -66,22 +76,28 @@ LiveLighting::LiveLighting(CMainWnd& main, ui::Window& window, device::HidBacken
 LiveLighting::~LiveLighting() {
     *alive_ = false;
     if (widget_) widget_->removeEventFilter(this);
+    for (QWidget* first : pictureWidgets_) {
+        if (first) first->removeEventFilter(this);
+    }
 }
 
 bool LiveLighting::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == widget_) {
-        switch (event->type()) {
-            case QEvent::Show:
-            case QEvent::Hide:
-            case QEvent::WindowStateChange: UpdateVisibility(); break;
-            default: break;
-        }
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::WindowStateChange: UpdateVisibility(); break;
+        default: break;
     }
-    return false;
+    return QObject::eventFilter(watched, event);
 }
 
 void LiveLighting::UpdateVisibility() {
     visible_ = widget_->isVisible() && !widget_->isMinimized();
+    for (std::size_t i = 0; i < pictureWidgets_.size(); ++i) {
+        pictureInView_[i] = visible_ && pictureWidgets_[i] && pictureWidgets_[i]->isVisible();
+    }
+    // A picture coming into view shows what its frames left meanwhile.
+    if (AnyWaitingInView()) StartBatchTimer();
 }
 
 void LiveLighting::StartWorkers(workers::WorkerSet& set) {
@@ -123,20 +139,57 @@ void LiveLighting::SendPreview(DeviceKind kind, std::span<const std::uint8_t> co
 }
 
 void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame) {
-    if (!visible_) return;
+    // Updates are kept even for a picture out of view: it shows them when it comes into view.
     PendingOverlays& pending = pending_[device::KindIndex(kind)];
     {
         std::lock_guard guard(pending.mutex);
         for (std::size_t i = 0; i < frame.overlays.size(); ++i) {
             if (frame.overlays[i].updated) pending.zones[i] = frame.overlays[i];
         }
-        // A batch already on its way to the UI thread takes these updates along.
-        if (pending.posted) return;
-        pending.posted = true;
+        pending.dirty = true;
     }
-    window_.Post([this, kind, alive = alive_] {
-        if (*alive) ApplyOverlays(kind);
+    if (pictureInView_[device::KindIndex(kind)]) WakeBatchTimer();
+}
+
+void LiveLighting::WakeBatchTimer() {
+    // The running timer takes this batch along; only a resting one is woken, by one post.
+    if (batchTimerOn_.exchange(true)) return;
+    window_.Post([this, alive = alive_] {
+        if (*alive) StartBatchTimer();
     });
+}
+
+void LiveLighting::StartBatchTimer() {
+    batchTimerOn_ = true;
+    idleTicks_ = 0;
+    if (batchTimer_.isActive()) return;
+    batchTimer_.start();
+    BatchTick();  // the first batch at once; later ones at the timer's pace
+}
+
+void LiveLighting::BatchTick() {
+    bool applied = false;
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        if (pictureInView_[device::KindIndex(kind)]) applied |= ApplyOverlays(kind);
+    }
+    if (applied || ++idleTicks_ < kIdleTicksBeforeStop) {
+        if (applied) idleTicks_ = 0;
+        return;
+    }
+    batchTimer_.stop();
+    batchTimerOn_ = false;
+    // A frame that came between the last look and the stop saw the timer on and did not wake it.
+    if (AnyWaitingInView()) StartBatchTimer();
+}
+
+bool LiveLighting::AnyWaitingInView() {
+    for (DeviceKind kind : device::kAllDeviceKinds) {
+        if (!pictureInView_[device::KindIndex(kind)]) continue;
+        PendingOverlays& pending = pending_[device::KindIndex(kind)];
+        std::lock_guard guard(pending.mutex);
+        if (pending.dirty) return true;
+    }
+    return false;
 }
 
 std::span<ui::Control* const> LiveLighting::Picture(DeviceKind kind) const {
@@ -148,35 +201,38 @@ std::span<ui::Control* const> LiveLighting::Picture(DeviceKind kind) const {
     return {};
 }
 
-void LiveLighting::ApplyOverlays(DeviceKind kind) {
-    const std::uint64_t now = platform::TickMs();
-    std::uint64_t& last = lastBatchMs_[device::KindIndex(kind)];
-    if (now - last < kMinBatchIntervalMs) {
-        // Still posted: updates of later frames join this batch meanwhile.
-        QTimer::singleShot(static_cast<int>(kMinBatchIntervalMs - (now - last)), this,
-                           [this, kind] { ApplyOverlays(kind); });
-        return;
-    }
-    last = now;
+bool LiveLighting::ApplyOverlays(DeviceKind kind) {
     std::array<lighting::ZoneOverlay, lighting::kKeyboardOverlays> zones;
     {
         PendingOverlays& pending = pending_[device::KindIndex(kind)];
         std::lock_guard guard(pending.mutex);
+        if (!pending.dirty) return false;
         zones = pending.zones;
         for (auto& zone : pending.zones) zone.updated = false;
-        pending.posted = false;
+        pending.dirty = false;
     }
     const auto picture = Picture(kind);
-    // The mouse's zones are drawn only while its picture is in view.
-    if (kind == DeviceKind::Mouse && (picture.empty() || !picture[0] || !picture[0]->IsVisible())) return;
+    QRect changed;
     for (std::size_t i = 0; i < picture.size(); ++i) {
         if (!zones[i].updated || picture[i] == nullptr) continue;
         // Only a changed zone repaints.
         const ui::Colour colour = OverlayArgb(zones[i].colour);
-        if (picture[i]->OverlayColour() != colour) picture[i]->SetOverlayColour(colour);
-        if (picture[i]->OverlayAlpha() != zones[i].alpha) picture[i]->SetOverlayAlpha(zones[i].alpha);
+        const bool newColour = picture[i]->OverlayColour() != colour;
+        const bool newAlpha = picture[i]->OverlayAlpha() != zones[i].alpha;
+        if (newColour) picture[i]->SetOverlayColour(colour);
+        if (newAlpha) picture[i]->SetOverlayAlpha(zones[i].alpha);
+        if ((newColour || newAlpha) && widget_) {
+            if (auto* zone = dynamic_cast<QWidget*>(picture[i])) {
+                changed |= QRect(zone->mapTo(widget_, QPoint(0, 0)), zone->size());
+            }
+        }
     }
+    // One rectangle around every changed zone: the zones' own areas merge into it, and the
+    // picture beneath repaints through a plain rectangle instead of a region of many pieces
+    // (which the painter splits into spans and hands to a pool of threads on every frame).
+    if (!changed.isEmpty()) widget_->update(changed);
     ++batchesApplied_[device::KindIndex(kind)];
+    return true;
 }
 
 ui::Control* LiveLighting::ZoneControl(std::size_t zone) const {

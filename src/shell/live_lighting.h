@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -32,8 +33,9 @@ struct LiveLightingTiming {
 
 // The window's live lighting: the two consumer watchers and the four lighting threads, the
 // synchronised record and effect signals they share with the pages, and the animated device
-// pictures. Frames go to the devices through their links; each frame's overlay updates reach the
-// UI thread as one batch per device, and only while the window can be seen.
+// pictures. Frames go to the devices through their links; the lighting threads leave each frame's
+// overlay updates in one batch per device, and a single timer on the UI thread applies the
+// batches of the pictures in view, running only while frames come and a picture can be seen.
 class LiveLighting : public QObject, public workers::FrameSink, public workers::ConsumerHost {
 public:
     LiveLighting(CMainWnd& main, ui::Window& window, device::HidBackend& backend, LiveLightingTiming timing);
@@ -71,9 +73,15 @@ private:
     struct PendingOverlays {
         std::mutex mutex;
         std::array<lighting::ZoneOverlay, lighting::kKeyboardOverlays> zones{};
-        bool posted = false;
+        bool dirty = false;
     };
-    void ApplyOverlays(device::DeviceKind kind);
+    // Lighting threads: the batch timer is asked for once, when it does not run.
+    void WakeBatchTimer();
+    // UI thread.
+    void StartBatchTimer();
+    void BatchTick();
+    bool ApplyOverlays(device::DeviceKind kind);
+    bool AnyWaitingInView();
     std::span<ui::Control* const> Picture(device::DeviceKind kind) const;
     ui::Control* ZoneControl(std::size_t zone) const;
     void UpdateVisibility();
@@ -91,7 +99,12 @@ private:
     std::array<ui::Control*, lighting::kPadZones> mpZones_{};
     std::array<PendingOverlays, 3> pending_;
     std::array<std::atomic<std::uint64_t>, 3> batchesApplied_{};
-    std::array<std::uint64_t, 3> lastBatchMs_{};  // UI thread
+    // The first zone of each picture, whose showing and hiding says whether the picture is in view.
+    std::array<QWidget*, 3> pictureWidgets_{};
+    std::array<std::atomic<bool>, 3> pictureInView_{};
+    QTimer batchTimer_;
+    int idleTicks_ = 0;                  // UI thread
+    std::atomic<bool> batchTimerOn_{false};  // asked for or running
     // Posted batches find out on the UI thread whether the pictures still exist.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Shown and not minimised; the lighting threads skip overlay work otherwise.

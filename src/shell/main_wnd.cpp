@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -114,12 +115,16 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     platform::debugOut(kInitDebugText);
     LookUpControls();
     live_ = std::make_unique<LiveLighting>(*this, window_, backend_, options_.liveTiming);
+    if (auto* skin = dynamic_cast<SkinWindow*>(&window_)) {
+        skin->SetCallLatencyObserver([this](std::int64_t lateMs) { stalls_.Observe(lateMs); });
+    }
     for (const char* name : kPalettes) {
         if (auto* palette = window_.FindPalette(name)) palette->SetSelectedColour(kPaletteDefaultColour);
     }
     if (auto* widget = dynamic_cast<QWidget*>(&window_)) {
         widget_ = widget;
         qApp->installEventFilter(this);
+        stalls_.Watch(*widget);
         captureFeeder_ = std::make_unique<CaptureFeeder>(*widget, hook_);
         // A change of screen or of its scale lays the window out again at the new size.
         auto relayout = [this] { window_.NeedUpdate(); };
@@ -172,6 +177,7 @@ CMainWnd::~CMainWnd() {
         window_.RejectCalls();
         StopIo();
     }
+    if (auto* skin = dynamic_cast<SkinWindow*>(&window_)) skin->SetCallLatencyObserver(nullptr);
 }
 
 void CMainWnd::StopIo() {
@@ -386,7 +392,8 @@ void CMainWnd::StartWorkers() {
     };
     for (DeviceKind kind : device::kAllDeviceKinds) startPresence(kind);
     live_->StartWorkers(*workers_);
-    flushTimer_.start(kFlushPeriodMs);
+    workersStarted_ = true;
+    ScheduleLightingFlush();
     for (const PendingWorker& worker : kPendingWorkers) startPending(worker);
 }
 
@@ -485,15 +492,28 @@ void CMainWnd::RereadAndNotify(DeviceKind kind, WindowMessage message) {
         });
 }
 
+void CMainWnd::ScheduleLightingFlush() {
+    if (destroyed_ || !workersStarted_ || flushTimer_.isActive()) return;
+    const bool anyPending = std::any_of(lightingPending_.begin(), lightingPending_.end(),
+                                        [](const std::atomic<bool>& pending) { return pending.load(); });
+    if (anyPending) flushTimer_.start(kFlushPeriodMs);
+}
+
 void CMainWnd::FlushLightingRecords() {
+    bool anyPending = false;
     for (DeviceKind kind : device::kAllDeviceKinds) {
         // The flag is taken on the I/O thread, just before the record is copied: changes made
         // while a flush waits or runs are never lost, and one waiting flush carries them all.
-        if (!LightingPending(kind).load() || Queue(kind).Waiting(kFlushRequest)) continue;
+        if (!LightingPending(kind).load()) continue;
+        anyPending = true;
+        if (Queue(kind).Waiting(kFlushRequest)) continue;
         Queue(kind).Submit(kFlushRequest, [this, kind](device::DeviceLink& link) {
             return device::FlushLighting(kind, link, State(kind), LightingPending(kind));
         });
     }
+    // The timer runs only while records wait: a quiet program has no 10 ms wake-ups. A record
+    // taken by a flush that is still on its way was cleared by that flush's I/O thread.
+    if (!anyPending) flushTimer_.stop();
 }
 
 void CMainWnd::OnTimer(TimerId id) {

@@ -153,6 +153,10 @@ public:
     }
     ui::Window& Window() { return window_; }
     bool TimerActive(TimerId id) const;
+    // The device threads run (set on the UI thread once the window is initialised).
+    bool WorkersStarted() const { return workersStarted_; }
+    // A lighting record waits to be sent: the flush timer runs until none does (UI thread).
+    void ScheduleLightingFlush();
     // The keyboard's restore notification sets it; its next full read consumes it.
     std::atomic<bool>& KeyboardRestoreFlag() { return keyboardRestore_; }
     // The device events, lighting threads and animated pictures.
@@ -237,6 +241,7 @@ private:
     StallMonitor stalls_;
     QTimer progressTimer_;
     QTimer flushTimer_;
+    bool workersStarted_ = false;
     QTimer repaintTimer_;
     QTimer noTrayTimer_;
     // Whether the last arrival has run to its end. The presence watcher clears it as it handles

@@ -95,6 +95,7 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
                        [this] { keys_->StopCapture(); }}) {
     model_.save = [this](ProfileFamily family) { profiles_.Save(family); };
     model_.writer = &main_.Writer();
+    model_.lightingPending = [this] { main_.ScheduleLightingFlush(); };
     BuildRoutes();
     customColours_.RegisterRoutes(router_);
     cursorScripts_.RegisterRoutes(router_);

@@ -207,6 +207,26 @@ const QPixmap* SkinContext::Image(const std::string& file, qreal devicePixelRati
     return it->second ? &*it->second : nullptr;
 }
 
+const QPixmap* SkinContext::ScaledImage(const std::string& file, qreal devicePixelRatio, const QRect& source,
+                                        const QSize& size) {
+    // A window zoomed or moved between screens leaves sizes nobody draws any more.
+    constexpr std::size_t kMaxScaledImages = 512;
+    const QPixmap* image = Image(file, devicePixelRatio);
+    if (!image || size.isEmpty()) return nullptr;
+    const std::string key = file + (devicePixelRatio >= 1.5 ? "@2" : "@1") + ":" + std::to_string(source.x()) +
+                            "," + std::to_string(source.y()) + "," + std::to_string(source.width()) + "," +
+                            std::to_string(source.height()) + ":" + std::to_string(size.width()) + "x" +
+                            std::to_string(size.height()) + "@" + std::to_string(devicePixelRatio);
+    auto it = scaledImages_.find(key);
+    if (it == scaledImages_.end()) {
+        if (scaledImages_.size() >= kMaxScaledImages) scaledImages_.clear();
+        QPixmap scaled = image->copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(devicePixelRatio);
+        it = scaledImages_.emplace(key, std::move(scaled)).first;
+    }
+    return &it->second;
+}
+
 int SkinContext::Px(int length) const {
     return static_cast<int>(std::lround(length * zoom_));
 }

@@ -69,6 +69,10 @@ public:
     // The image of a skin-relative file, or nullptr when it cannot be read (noted once). At a
     // device pixel ratio of 1.5 or more a "name@2x.png" beside the file is preferred.
     const QPixmap* Image(const std::string& file, qreal devicePixelRatio);
+    // The part `source` of that image scaled smoothly to `size` device pixels, made once per
+    // part and size: drawn 1:1, a repaint copies pixels instead of filtering the image again.
+    const QPixmap* ScaledImage(const std::string& file, qreal devicePixelRatio, const QRect& source,
+                               const QSize& size);
     const std::set<std::string>& MissingImages() const { return missingImages_; }
 
     // Layout scale: 1.0 at 96 dpi.
@@ -99,6 +103,7 @@ private:
     std::map<std::string, AttributeList> styles_;    // lower-case name
     std::map<std::string, AttributeList> defaults_;  // lower-case class
     std::map<std::string, std::optional<QPixmap>> images_;  // file + ratio key
+    std::map<std::string, QPixmap> scaledImages_;            // file + ratio + part + size key
     std::set<std::string> missingImages_;
     std::set<std::string> warnings_;
     double zoom_ = 1.0;

@@ -670,7 +670,17 @@ void SkinWidget::PaintImage(QPainter& painter, const ImageSpec& image, const QRe
         unscaled.setDevicePixelRatio(1.0);
         qDrawBorderPixmap(&painter, dest, targetMargins, unscaled, unscaled.rect(), sourceMargins);
     } else {
-        painter.drawPixmap(dest, *pixmap, source);
+        // Drawn pixel for pixel: without filtering the painter copies rows instead of handing
+        // every repaint of a picture to a pool of threads.
+        const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        const QSize device = (QSizeF(dest.size()) * devicePixelRatioF()).toSize();
+        if (device == source.size()) {
+            painter.drawPixmap(dest, *pixmap, source);
+        } else if (const QPixmap* scaled = context_.ScaledImage(image.file, devicePixelRatioF(), source, device)) {
+            painter.drawPixmap(dest.topLeft(), *scaled);
+        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     }
     painter.setOpacity(oldOpacity);
 }

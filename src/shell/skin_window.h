@@ -60,6 +60,10 @@ public:
     void Post(std::function<void()> fn) override;
     bool Send(std::function<void()> fn) override;
     void RejectCalls() override;
+    // How long each call handed to the UI thread waited for it (UI thread).
+    void SetCallLatencyObserver(std::function<void(std::int64_t)> observer) {
+        calls_.SetLatencyObserver(std::move(observer));
+    }
     int ShowMessageBox(const ui::MessageBoxRequest& request) override;
     void SetMessageBoxResponder(ui::MessageBoxResponder responder) override;
     std::unique_ptr<ui::Menu> OpenMenu(std::string_view file, ui::Point at, ui::MenuHandler onChoice) override;

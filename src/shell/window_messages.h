@@ -31,7 +31,7 @@ inline constexpr const char* kInstanceName = "TORVLINKDRVER";
 
 enum class TimerId : int {
     Progress = 1,  // once, 1000 ms after an upload: hide "setting_progress"
-    Flush = 2,     // every 10 ms: send pending lighting records
+    Flush = 2,     // every 10 ms while lighting records wait: send them
     Repaint = 7,   // once: repaint the whole window after an arrival or a tray click
 };
 

@@ -270,6 +270,7 @@ TEST_F(ControlCommandsTest, DevicesAndWaits) {
 
     // A lighting record waiting for the flush is sent before the window counts as idle.
     main_->LightingPending(DeviceKind::Keyboard).store(true);
+    main_->ScheduleLightingFlush();
     EXPECT_EQ(Run("wait idle 5000"), "ok");
     EXPECT_FALSE(main_->LightingPending(DeviceKind::Keyboard).load());
     // ...and so is a request on a device queue, with its result.

@@ -57,7 +57,7 @@ protected:
         });
         main_ = std::make_unique<CMainWnd>(*window_, backend_ ? *backend_ : *bus_, options);
         window_->Launch(false);
-        ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
+        ASSERT_TRUE(RunUntil([&] { return main_->WorkersStarted(); }));
     }
     void Start(std::initializer_list<DeviceKind> plugged, std::unique_ptr<device::HidBackend> backend) {
         Start(plugged, testing::QuickMainWndOptions(), std::move(backend));

@@ -207,19 +207,24 @@ TEST_F(MainWndTest, QuitDuringTheArrivalOfADeviceThatStoppedAnsweringEndsPromptl
     EXPECT_LT(timer.elapsed(), 3000);
 }
 
-TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnce) {
+// The flush timer runs only while a record waits: it sends the record once and rests again.
+TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnceAndRests) {
     Start({DeviceKind::Keyboard});
     ASSERT_TRUE(RunUntil([&] { return Connected(DeviceKind::Keyboard); }));
     RunUntil([] { return false; }, 50);
+    EXPECT_FALSE(main_->TimerActive(TimerId::Flush));
     bus_->Keyboard().ClearRequests();
     main_->State(DeviceKind::Keyboard).Update([](device::DeviceImages& images) {
         images.activeLighting[2] = 3;
         images.activeLighting[6] = 0x40;
     });
     main_->LightingPending(DeviceKind::Keyboard) = true;
+    main_->ScheduleLightingFlush();
+    EXPECT_TRUE(main_->TimerActive(TimerId::Flush));
     ASSERT_TRUE(RunUntil([&] { return !main_->LightingPending(DeviceKind::Keyboard); }));
     RunUntil([] { return false; }, 40);
     EXPECT_EQ(bus_->Keyboard().RequestCount(device::Command::WriteParamRecord), 1u);
+    EXPECT_FALSE(main_->TimerActive(TimerId::Flush));
     EXPECT_EQ(bus_->Keyboard().Memory(virt::MemoryArea::Params)[6], 0x40);
 }
 

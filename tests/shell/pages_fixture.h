@@ -101,7 +101,7 @@ protected:
         pages_ = std::make_unique<PagesWiring>(*main_, std::make_unique<RecordingPointer>(&pointerCalls_),
                                                foreground_ ? std::move(foreground_) : platform::MakeUnknownForeground());
         window_->Launch(false);
-        ASSERT_TRUE(RunUntil([&] { return main_->TimerActive(TimerId::Flush); }));
+        ASSERT_TRUE(RunUntil([&] { return main_->WorkersStarted(); }));
         for (DeviceKind kind : plugged) {
             ASSERT_TRUE(RunUntil([&] { return main_->ArrivalComplete(kind); })) << static_cast<int>(kind);
         }

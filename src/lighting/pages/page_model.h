@@ -74,11 +74,16 @@ struct PageModel {
     EffectSignals& signals;
     // Saves the selected profile of a family (UI thread).
     std::function<void(profiles::ProfileFamily)> save;
+    // Told when a device's lighting record waits to be sent (UI thread).
+    std::function<void()> lightingPending;
 
     device::DeviceLink& Link(device::DeviceKind kind) { return *links[device::KindIndex(kind)]; }
     device::DeviceState& State(device::DeviceKind kind) { return *states[device::KindIndex(kind)]; }
     device::LinkQueue& Queue(device::DeviceKind kind) { return *queues[device::KindIndex(kind)]; }
-    void MarkPending(device::DeviceKind kind) { *pending[device::KindIndex(kind)] = true; }
+    void MarkPending(device::DeviceKind kind) {
+        *pending[device::KindIndex(kind)] = true;
+        if (lightingPending) lightingPending();
+    }
     ActiveLightingImage Record(device::DeviceKind kind) const {
         return states[device::KindIndex(kind)]->Read(
             [](const device::DeviceImages& images) { return images.activeLighting; });
