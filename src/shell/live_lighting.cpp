@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "platform/event.h"
 #include "shell/main_wnd.h"
 
 namespace corvane::shell {
@@ -22,8 +21,6 @@ using workers::WorkerIndex;
 constexpr int kBatchIntervalMs = 33;
 // Ticks without anything to apply before the batch timer stops.
 constexpr int kIdleTicksBeforeStop = 3;
-// The longest a lighting thread waits for its frame to leave.
-constexpr int kFrameWaitLimitMs = 2000;
 
 template <std::size_t N>
 void LookUp(ui::Window& window, std::array<ui::Control*, N>& controls, const char* prefix) {
@@ -127,15 +124,10 @@ void LiveLighting::StartWorkers(workers::WorkerSet& set) {
     }
 }
 
-void LiveLighting::SendPreview(DeviceKind kind, std::span<const std::uint8_t> colours) {
-    // Frames go after the user's requests on the device's queue. The thread waits until its frame
-    // is on its way, as it would sending the frame itself: the effect then moves by one step per
-    // pause and report time, and a queue busy with the user's requests holds it back instead of
-    // having most of its frames replaced unseen. The wait is bounded for a device that hangs.
-    auto gone = std::make_shared<platform::Event>(platform::Event::Reset::Manual);
-    main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()),
-                                    [gone] { gone->Set(); });
-    (void)gone->Wait(kFrameWaitLimitMs);
+void LiveLighting::SubmitPreview(DeviceKind kind, std::span<const std::uint8_t> colours,
+                                 std::function<void()> sent) {
+    // Frames go after the user's requests on the device's queue.
+    main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()), std::move(sent));
 }
 
 void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame) {

@@ -50,7 +50,8 @@ public:
     lighting::EffectSignals& Signals() { return signals_; }
 
     // workers::FrameSink, from the lighting threads.
-    void SendPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours) override;
+    void SubmitPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours,
+                       std::function<void()> sent) override;
     void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame) override;
 
     // workers::ConsumerHost, from the consumer watchers.

@@ -1,10 +1,13 @@
 #include "workers/lighting_threads.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include "lighting/effect_tables.h"
 #include "lighting/lighting_records.h"
 #include "platform/debug_out.h"
+#include "platform/event.h"
 #include "platform/tick.h"
 
 namespace corvane::workers {
@@ -20,20 +23,76 @@ constexpr unsigned kMousePauseHalfMs = lighting::kMouseFramePauseMs / 2;
 constexpr unsigned kSyncPausePerSpeedMs = 4;
 constexpr std::uint8_t kLastMouseMode = 5;
 
+// The longest a lighting thread waits for its frame to leave (a device that hangs).
+constexpr int kFrameWaitLimitMs = 2000;
+// A frame that left this much later than expected does not lengthen the pause after it.
+constexpr std::uint64_t kPauseSlackMs = 1;
+
+// A thread's pauses and frames. Its frames go one after another, each after the one before has
+// left, and a pause starts when the frame before it has left, as if the thread sent its frames
+// itself. The wait for a frame to leave and the pause after it are one sleep: the thread
+// expects the frame to take as long as its last one did, and wakes once per frame instead of
+// twice, unless the frame is late.
 class Pacer {
 public:
     Pacer(WorkerContext& context, const LightingClock& clock) : context_(context), clock_(clock) {}
+    Pacer(const Pacer&) = delete;
+    Pacer& operator=(const Pacer&) = delete;
 
-    // True when the thread is to end.
-    bool Pause(unsigned ms) const {
-        if (clock_.pause) return clock_.pause(context_, ms);
-        return context_.StopRequested(static_cast<int>(ms));
+    // True when the thread is to end. 0 looks at the stop event without waiting for anything.
+    bool Pause(unsigned ms) {
+        if (!inFlight_ || ms == 0) return Sleep(ms);
+        const std::uint64_t now = Now();
+        const std::uint64_t from = std::max(now, submittedMs_ + lastSendMs_);
+        if (Sleep(ms + static_cast<unsigned>(from - now))) return true;
+        if (!inFlight_->sent.IsSet()) {
+            // Later than expected: the whole pause follows its leaving.
+            (void)Settle();
+            return Sleep(ms);
+        }
+        const std::uint64_t sentMs = Settle();
+        return sentMs > from + kPauseSlackMs && Sleep(static_cast<unsigned>(sentMs - from));
     }
+
+    // Hands a frame to the device once the thread's previous frame has left.
+    void Send(FrameSink& sink, DeviceKind kind, std::span<const std::uint8_t> colours) {
+        (void)Settle();
+        auto frame = std::make_shared<InFlight>();
+        submittedMs_ = Now();
+        inFlight_ = frame;
+        sink.SubmitPreview(kind, colours, [frame, now = clock_.nowMs] {
+            frame->sentMs = now ? now() : platform::TickMs();
+            frame->sent.Set();
+        });
+    }
+
     std::uint64_t Now() const { return clock_.nowMs ? clock_.nowMs() : platform::TickMs(); }
 
 private:
+    struct InFlight {
+        platform::Event sent{platform::Event::Reset::Manual};
+        std::atomic<std::uint64_t> sentMs{0};
+    };
+
+    bool Sleep(unsigned ms) const {
+        if (clock_.pause) return clock_.pause(context_, ms);
+        return context_.StopRequested(static_cast<int>(ms));
+    }
+    // Waits for the frame in flight to leave; when it left (now, if it never did).
+    std::uint64_t Settle() {
+        if (!inFlight_) return Now();
+        const bool sent = inFlight_->sent.Wait(kFrameWaitLimitMs);
+        const std::uint64_t sentMs = sent ? inFlight_->sentMs.load() : Now();
+        lastSendMs_ = sentMs > submittedMs_ ? sentMs - submittedMs_ : 0;
+        inFlight_.reset();
+        return sentMs;
+    }
+
     WorkerContext& context_;
     const LightingClock& clock_;
+    std::shared_ptr<InFlight> inFlight_;
+    std::uint64_t submittedMs_ = 0;
+    std::uint64_t lastSendMs_ = 0;
 };
 
 bool HasOverlayUpdates(const DeviceFrame& frame) {
@@ -44,7 +103,7 @@ bool HasOverlayUpdates(const DeviceFrame& frame) {
 // Runs what follows a computed frame: each send shows the device's overlays and streams its
 // colours; pauses wait on the stop event. True when a stop ended it.
 template <class FrameOf>
-bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, const Pacer& pacer) {
+bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, Pacer& pacer) {
     for (const lighting::FrameStep& step : steps.Items()) {
         if (step.kind == StepKind::Pause) {
             if (pacer.Pause(step.ms)) return true;
@@ -52,12 +111,12 @@ bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, const 
         }
         const DeviceFrame& frame = frameOf(step.device);
         if (HasOverlayUpdates(frame)) sink.ShowOverlays(step.device, frame);
-        sink.SendPreview(step.device, frame.Payload());
+        pacer.Send(sink, step.device, frame.Payload());
     }
     return false;
 }
 
-bool Deliver(const lighting::EffectFrame& effect, FrameSink& sink, const Pacer& pacer) {
+bool Deliver(const lighting::EffectFrame& effect, FrameSink& sink, Pacer& pacer) {
     return Deliver(effect.steps, [&](DeviceKind) -> const DeviceFrame& { return effect.frame; }, sink, pacer);
 }
 
@@ -79,19 +138,19 @@ CycleLook Look(const LightingInputs& in, DeviceKind kind) {
 
 // The pause that opens a keyboard or pad cycle: the device's delay table at its current mode and
 // speed. True when a stop ended it.
-bool PauseByTable(const Pacer& pacer, const LightingInputs& in, DeviceKind kind,
+bool PauseByTable(Pacer& pacer, const LightingInputs& in, DeviceKind kind,
                   unsigned (*delayMs)(std::uint8_t mode, std::uint8_t speed)) {
     const auto record = RecordOf(in, kind);
     return pacer.Pause(delayMs(lighting::Mode(record), lighting::Speed(record)));
 }
 
 // The frame of one device thread's cycle: true when a stop ended it.
-using DeviceCycle = std::function<bool(const Pacer&, CycleLook)>;
+using DeviceCycle = std::function<bool(Pacer&, CycleLook)>;
 
 void RunDeviceThread(DeviceKind kind, const LightingInputs& in, WorkerContext& context,
                      const LightingClock& clock, const LightingTiming& timing, const char* exitText,
                      const DeviceCycle& cycle) {
-    const Pacer pacer(context, clock);
+    Pacer pacer(context, clock);
     if (!pacer.Pause(timing.startDelayMs)) {
         while (!pacer.Pause(timing.stopPollMs)) {
             const CycleLook look = Look(in, kind);
@@ -108,7 +167,7 @@ void RunKeyboardLighting(const LightingInputs& in, FrameSink& sink, WorkerContex
                          const LightingClock& clock, const LightingTiming& timing) {
     lighting::KeyboardEffectState state;
     RunDeviceThread(DeviceKind::Keyboard, in, context, clock, timing, kKeyboardLightingExitText,
-                    [&](const Pacer& pacer, CycleLook look) {
+                    [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::Keyboard, &lighting::KeyboardDelayMs)) return true;
                         if (look.animate) {
                             const auto frame = lighting::KeyboardFrame(RecordOf(in, DeviceKind::Keyboard), state);
@@ -124,7 +183,7 @@ void RunMouseLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& 
                       const LightingClock& clock, const LightingTiming& timing) {
     lighting::MouseEffectState state;
     RunDeviceThread(DeviceKind::Mouse, in, context, clock, timing, kMouseLightingExitText,
-                    [&](const Pacer& pacer, CycleLook look) {
+                    [&](Pacer& pacer, CycleLook look) {
                         if (pacer.Pause(kMousePauseHalfMs) || pacer.Pause(kMousePauseHalfMs)) return true;
                         if (!look.animate) return false;
                         const std::uint8_t mode = lighting::Mode(RecordOf(in, DeviceKind::Mouse));
@@ -141,7 +200,7 @@ void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& co
                     const LightingClock& clock, const LightingTiming& timing) {
     lighting::PadEffectState state;
     RunDeviceThread(DeviceKind::MousePad, in, context, clock, timing, kPadLightingExitText,
-                    [&](const Pacer& pacer, CycleLook look) {
+                    [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::MousePad, &lighting::PadPauseMs)) return true;
                         if (!look.animate) return false;
                         const auto frame = lighting::PadFrame(RecordOf(in, DeviceKind::MousePad), state,
@@ -152,7 +211,7 @@ void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& co
 
 void RunSyncLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& context,
                      const LightingClock& clock, const LightingTiming& timing) {
-    const Pacer pacer(context, clock);
+    Pacer pacer(context, clock);
     lighting::SyncEffectState state;
     auto anyConnected = [&] {
         return std::any_of(in.links.begin(), in.links.end(), [](const device::DeviceLink* l) { return l->IsConnected(); });

@@ -18,9 +18,12 @@ namespace corvane::workers {
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
-    // Streams one frame's colours to the device; returns once the frame is on its way (its
-    // result is not looked at).
-    virtual void SendPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours) = 0;
+    // Hands one frame's colours to the device's queue and returns at once (the frame's result
+    // is not looked at). `sent` is called exactly once, on any thread, when the frame has left
+    // or was dropped; a lighting thread does not hand over its next frame or end its next pause
+    // before then.
+    virtual void SubmitPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours,
+                               std::function<void()> sent) = 0;
     // The overlay updates of one frame for the device's picture, as one batch.
     virtual void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame) = 0;
 };

@@ -29,10 +29,13 @@ std::string KindName(DeviceKind kind) {
 class RecordingSink : public FrameSink {
 public:
     explicit RecordingSink(Log& log) : log_(log) {}
-    void SendPreview(DeviceKind kind, std::span<const std::uint8_t> colours) override {
-        std::lock_guard guard(mutex_);
-        log_.push_back(KindName(kind) + std::to_string(colours.size()));
-        frames.push_back({colours.begin(), colours.end()});
+    void SubmitPreview(DeviceKind kind, std::span<const std::uint8_t> colours, std::function<void()> sent) override {
+        {
+            std::lock_guard guard(mutex_);
+            log_.push_back(KindName(kind) + std::to_string(colours.size()));
+            frames.push_back({colours.begin(), colours.end()});
+        }
+        sent();
     }
     void ShowOverlays(DeviceKind kind, const lighting::DeviceFrame&) override {
         std::lock_guard guard(mutex_);
