@@ -121,7 +121,8 @@ DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBy
         DiscardWaitingInput();
         std::size_t written = 0;
         if (channel_.WriteReport(kReportSize, request.data(), kWriteTimeoutMs, written) <= 0) {
-            return Outcome::WriteFailed;
+            // A transfer ended by the program's end is no failure of the device.
+            return aborted_ ? Outcome::NotConnected : Outcome::WriteFailed;
         }
         ++reportsWritten_;
         TraceReport("sent", request.data(), kReportSize);
@@ -136,7 +137,7 @@ DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBy
         }
     }
     answer.fill(0);
-    return Outcome::NoAnswer;
+    return aborted_ ? Outcome::NotConnected : Outcome::NoAnswer;
 }
 
 void DeviceLink::LogOutcome(const ReportPacket& request, Outcome outcome, int result) const {

@@ -173,6 +173,18 @@ TEST(ExchangeTest, FailuresAreLoggedWithDeviceCommandAndCode) {
     ASSERT_EQ(log.Records().size(), 1u);
     EXPECT_EQ(log.Records()[0].level, platform::LogLevel::Debug);
     EXPECT_EQ(log.Records()[0].category, platform::LogCategory::Mouse);
+
+    // Nor is a transfer the program's end cut short.
+    log.Clear();
+    d.link.connected = true;
+    d.Device().SetLatency(std::chrono::milliseconds(300));
+    std::thread ender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        d.link.Abort();
+    });
+    EXPECT_EQ(d.link.EnterSettingMode(), kNotConnected);
+    ender.join();
+    for (const auto& record : log.Records()) EXPECT_NE(record.level, platform::LogLevel::Warn) << record.text;
 }
 
 }  // namespace
