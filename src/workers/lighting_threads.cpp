@@ -136,6 +136,10 @@ CycleLook Look(const LightingInputs& in, DeviceKind kind) {
     return {connected, connected && !link.syncLighting.load()};
 }
 
+// After a cycle's pause: the synchronised effect may have taken the device over meanwhile, and a
+// frame of the device's own effect would then overwrite the synchronised one.
+bool StillAnimates(const LightingInputs& in, DeviceKind kind) { return Look(in, kind).animate; }
+
 // The pause that opens a keyboard or pad cycle: the device's delay table at its current mode and
 // speed. True when a stop ended it.
 bool PauseByTable(Pacer& pacer, const LightingInputs& in, DeviceKind kind,
@@ -169,7 +173,7 @@ void RunKeyboardLighting(const LightingInputs& in, FrameSink& sink, WorkerContex
     RunDeviceThread(DeviceKind::Keyboard, in, context, clock, timing, kKeyboardLightingExitText,
                     [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::Keyboard, &lighting::KeyboardDelayMs)) return true;
-                        if (look.animate) {
+                        if (look.animate && StillAnimates(in, DeviceKind::Keyboard)) {
                             const auto frame = lighting::KeyboardFrame(RecordOf(in, DeviceKind::Keyboard), state);
                             if (Deliver(frame, sink, pacer)) return true;
                         }
@@ -185,7 +189,7 @@ void RunMouseLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& 
     RunDeviceThread(DeviceKind::Mouse, in, context, clock, timing, kMouseLightingExitText,
                     [&](Pacer& pacer, CycleLook look) {
                         if (pacer.Pause(kMousePauseHalfMs) || pacer.Pause(kMousePauseHalfMs)) return true;
-                        if (!look.animate) return false;
+                        if (!look.animate || !StillAnimates(in, DeviceKind::Mouse)) return false;
                         const std::uint8_t mode = lighting::Mode(RecordOf(in, DeviceKind::Mouse));
                         if (mode > kLastMouseMode) platform::debugOut(kMouseUnknownModeText);
                         if (const unsigned extra = lighting::MouseExtraPauseMs(mode); extra > 0 && pacer.Pause(extra)) {
@@ -202,7 +206,7 @@ void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& co
     RunDeviceThread(DeviceKind::MousePad, in, context, clock, timing, kPadLightingExitText,
                     [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::MousePad, &lighting::PadPauseMs)) return true;
-                        if (!look.animate) return false;
+                        if (!look.animate || !StillAnimates(in, DeviceKind::MousePad)) return false;
                         const auto frame = lighting::PadFrame(RecordOf(in, DeviceKind::MousePad), state,
                                                               *in.signals, pacer.Now());
                         return Deliver(frame, sink, pacer);
