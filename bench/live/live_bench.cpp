@@ -42,8 +42,9 @@ struct Device {
     double pauseMs;  // pause per frame at the fastest speed of the chosen mode
     int reports;     // reports per frame (56 colour bytes each)
 };
-// Keyboard wave at speed 0: 2 ms and 378 bytes; mouse wave: 100 ms and 60 bytes; pad wave at
-// speed 0: 9 ms and 45 bytes.
+// The first effect of each device: keyboard rainbow at speed 0 (2 ms and 378 bytes), mouse wave
+// (100 ms and 60 bytes), pad wave at speed 0 (9 ms and 45 bytes). The pad's page stays in view
+// while the shown window is measured: its picture follows every frame.
 const Device kDevices[] = {{"kb", "kb_tab", 2, 7}, {"ms", "ms_tab", 100, 2}, {"mp", "mp_tab", 9, 1}};
 
 std::string Fail(const std::string& what) {
@@ -239,7 +240,7 @@ int main(int argc, char** argv) {
     Program p(program, home);
     for (const Device& d : kDevices) p.Run(std::string("wait connected ") + d.kind + " 20000");
     p.Run("boxes auto confirm");
-    // Every device in its wave at the fastest speed and full brightness.
+    // Every device in its first effect at the fastest speed and full brightness.
     const char* setup[] = {
         "select kb_tab on", "item kb_deng_combo_modeSelect 0", "value kb_deng_speed_slider 3",
         "value kb_deng_light_slider 0", "select ms_tab on", "item ms_deng_combo_modeSelect1 0",
