@@ -45,7 +45,9 @@ public:
 };
 
 struct PresenceTiming {
-    int stopPollMs = 1;
+    // The look at the stop event that opens every pass. A look, not a sleep: the pause between
+    // passes waits on the same event, and a 1 ms wait before it is one more wake-up per pass.
+    int stopPollMs = 0;
     int presentPollMs = 100;
     int absentPollMs = 1000;
     int keyboardTabPauseMs = 100;
