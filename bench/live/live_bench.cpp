@@ -17,7 +17,6 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,10 +51,12 @@ std::string Fail(const std::string& what) {
     std::exit(1);
 }
 
-struct Ticks {
-    std::string name;
-    long long ticks = 0;
-    long long switches = 0;  // voluntary context switches: how often the thread slept and woke
+// What one thread used: time on a CPU (the scheduler's own account, in ns: exact even for threads
+// that run a few microseconds at a time, which tick-sampled utime/stime are not) and how often it
+// slept and woke.
+struct ThreadUse {
+    long long runNs = 0;
+    long long wakes = 0;  // voluntary context switches
 };
 
 long long VoluntarySwitches(const std::filesystem::path& status) {
@@ -67,19 +68,11 @@ long long VoluntarySwitches(const std::filesystem::path& status) {
     return 0;
 }
 
-Ticks StatTicks(const std::filesystem::path& path) {
+std::string FirstLine(const std::filesystem::path& path) {
     std::ifstream in(path);
-    std::string stat((std::istreambuf_iterator<char>(in)), {});
-    const auto open = stat.find('('), close = stat.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) return {};
-    Ticks t{stat.substr(open + 1, close - open - 1), 0};
-    // Fields after the command name (which may hold spaces) start after the last ')'.
-    std::istringstream rest(stat.substr(close + 2));
-    std::string field;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14 || i == 15) t.ticks += std::stoll(field);
-    }
-    return t;
+    std::string line;
+    std::getline(in, line);
+    return line;
 }
 
 class Program {
@@ -118,18 +111,15 @@ public:
         return *reply;
     }
 
-    // utime + stime of the process, in clock ticks.
-    long long CpuTicks() const { return StatTicks("/proc/" + std::to_string(pid_) + "/stat").ticks; }
-
-    // The same per thread with its wake-ups, summed by thread name.
-    std::map<std::string, Ticks> ThreadTicks() const {
-        std::map<std::string, Ticks> byName;
+    // Every thread's use, summed by thread name.
+    std::map<std::string, ThreadUse> Threads() const {
+        std::map<std::string, ThreadUse> byName;
         std::error_code ec;
         for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", ec)) {
-            const Ticks t = StatTicks(task.path() / "stat");
-            Ticks& sum = byName[t.name];
-            sum.ticks += t.ticks;
-            sum.switches += VoluntarySwitches(task.path() / "status");
+            ThreadUse& sum = byName[FirstLine(task.path() / "comm")];
+            const std::string schedstat = FirstLine(task.path() / "schedstat");
+            if (!schedstat.empty()) sum.runNs += std::stoll(schedstat);
+            sum.wakes += VoluntarySwitches(task.path() / "status");
         }
         return byName;
     }
@@ -169,25 +159,19 @@ struct Window {
 Window Measure(Program& p, int seconds) {
     std::vector<std::uint64_t> before;
     for (const Device& d : kDevices) before.push_back(FramesOf(p.Run(std::string("virtual ") + d.kind + " state")));
-    const long long cpu0 = p.CpuTicks();
-    const auto threads0 = p.ThreadTicks();
+    const auto threads0 = p.Threads();
     const auto t0 = TickMs();
     SleepMs(seconds * 1000);
-    const long long cpu1 = p.CpuTicks();
-    const auto threads1 = p.ThreadTicks();
+    const auto threads1 = p.Threads();
     const double elapsed = static_cast<double>(TickMs() - t0) / 1000.0;
-    const auto percent = [&](long long ticks) {
-        return 100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / elapsed;
-    };
-    Window w{percent(cpu1 - cpu0), {}, {}};
+    Window w{0, {}, {}};
     for (const auto& [name, now] : threads1) {
         const auto was = threads0.find(name);
-        const Ticks before = was == threads0.end() ? Ticks{} : was->second;
-        const long long used = now.ticks - before.ticks;
-        const long long woke = now.switches - before.switches;
-        if (used > 0 || woke > seconds) {
-            w.threads.push_back({percent(used), static_cast<double>(woke) / elapsed, name});
-        }
+        const ThreadUse before = was == threads0.end() ? ThreadUse{} : was->second;
+        const double percent = 100.0 * static_cast<double>(now.runNs - before.runNs) / 1e9 / elapsed;
+        const double wakes = static_cast<double>(now.wakes - before.wakes) / elapsed;
+        w.cpuPercent += percent;
+        if (percent >= 0.005 || wakes >= 1) w.threads.push_back({percent, wakes, name});
     }
     std::sort(w.threads.rbegin(), w.threads.rend());
     for (std::size_t i = 0; i < std::size(kDevices); ++i) {
