@@ -4,7 +4,7 @@
 // second per device, the measured frame interval against its ideal (pause + report time), and
 // how long a lighting change made in the window takes to show on the device while frames stream.
 //
-//   live_bench [PROGRAM] [SECONDS]      (defaults: corvane beside this binary, 30)
+//   live_bench [PROGRAM] [SECONDS] [CHANGES]   (defaults: corvane beside this binary, 30, 20)
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -194,23 +194,29 @@ void Print(const char* label, const Window& w) {
     }
 }
 
-// Time from a brightness change in the window until the keyboard's streamed colours show it.
-void ChangeLatency(Program& p) {
-    std::vector<double> ms;
+// Time from a brightness change in the window until the keyboard's streamed colours show it:
+// darkening shows once a whole frame of the new brightness has arrived (every zone black);
+// lighting up shows with the first report of such a frame.
+void ChangeLatency(Program& p, int changes) {
+    std::vector<double> toDark, toLit;
     bool dark = false;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < changes; ++i) {
         dark = !dark;
         const auto t0 = TickMs();
         p.Run(std::string("value kb_deng_light_slider ") + (dark ? "15" : "0"));
         while (PreviewDark(p.Run("virtual kb state")) != dark) {
             if (TickMs() - t0 > 2000) Fail("the change did not reach the keyboard");
         }
-        ms.push_back(static_cast<double>(TickMs() - t0));
+        (dark ? toDark : toLit).push_back(static_cast<double>(TickMs() - t0));
         SleepMs(50);
     }
-    std::sort(ms.begin(), ms.end());
-    std::printf("change on device: median %.0f ms, 90th %.0f ms, max %.0f ms (%zu changes)\n", ms[ms.size() / 2],
-                ms[ms.size() * 9 / 10], ms.back(), ms.size());
+    const auto print = [](const char* what, std::vector<double>& ms) {
+        std::sort(ms.begin(), ms.end());
+        std::printf("change on device, %s: median %.0f ms, 90th %.0f ms, max %.0f ms (%zu changes)\n", what,
+                    ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.back(), ms.size());
+    };
+    print("whole frame", toDark);
+    if (!toLit.empty()) print("first report", toLit);
 }
 
 }  // namespace
@@ -219,6 +225,7 @@ int main(int argc, char** argv) {
     const std::string program = argc > 1 ? argv[1]
                                          : (std::filesystem::canonical("/proc/self/exe").parent_path() / "corvane").string();
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
+    const int changes = argc > 3 ? std::max(1, std::atoi(argv[3])) : 20;
     signal(SIGPIPE, SIG_IGN);
     const auto home = std::filesystem::temp_directory_path() / ("corvane-live-bench-" + std::to_string(getpid()));
     Program p(program, home);
@@ -237,7 +244,7 @@ int main(int argc, char** argv) {
     std::printf("live lighting, 1 ms per report crossing, %d s per window\n", seconds);
     Print("shown", Measure(p, seconds));
     p.Run("select kb_tab on");
-    ChangeLatency(p);
+    ChangeLatency(p, changes);
     p.Run("click minbtn");
     SleepMs(500);
     Print("hidden", Measure(p, seconds));
