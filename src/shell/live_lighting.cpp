@@ -89,9 +89,9 @@ bool LiveLighting::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LiveLighting::UpdateVisibility() {
-    visible_ = widget_->isVisible() && !widget_->isMinimized();
+    const bool shown = widget_->isVisible() && !widget_->isMinimized();
     for (std::size_t i = 0; i < pictureWidgets_.size(); ++i) {
-        pictureInView_[i] = visible_ && pictureWidgets_[i] && pictureWidgets_[i]->isVisible();
+        pictureInView_[i] = shown && pictureWidgets_[i] && pictureWidgets_[i]->isVisible();
     }
     // A picture coming into view shows what its frames left meanwhile.
     if (AnyWaitingInView()) StartBatchTimer();

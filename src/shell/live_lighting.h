@@ -102,14 +102,14 @@ private:
     std::array<std::atomic<std::uint64_t>, 3> batchesApplied_{};
     // The first zone of each picture, whose showing and hiding says whether the picture is in view.
     std::array<QWidget*, 3> pictureWidgets_{};
+    // The window shown and not minimised, and the picture's page shown: the lighting threads
+    // wake the batch timer only for these.
     std::array<std::atomic<bool>, 3> pictureInView_{};
     QTimer batchTimer_;
-    int idleTicks_ = 0;                  // UI thread
+    int idleTicks_ = 0;                      // UI thread
     std::atomic<bool> batchTimerOn_{false};  // asked for or running
-    // Posted batches find out on the UI thread whether the pictures still exist.
+    // Posted calls find out on the UI thread whether the pictures still exist.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    // Shown and not minimised; the lighting threads skip overlay work otherwise.
-    std::atomic<bool> visible_{true};
 };
 
 }  // namespace corvane::shell
