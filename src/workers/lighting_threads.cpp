@@ -1,6 +1,7 @@
 #include "workers/lighting_threads.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 
@@ -31,8 +32,8 @@ constexpr std::uint64_t kPauseSlackMs = 1;
 // A thread's pauses and frames. Its frames go one after another, each after the one before has
 // left, and a pause starts when the frame before it has left, as if the thread sent its frames
 // itself. The wait for a frame to leave and the pause after it are one sleep: the thread
-// expects the frame to take as long as its last one did, and wakes once per frame instead of
-// twice, unless the frame is late.
+// expects the frame to take as long as the last one to the same device did, and wakes once per
+// frame instead of twice, unless the frame is late.
 class Pacer {
 public:
     Pacer(WorkerContext& context, const LightingClock& clock) : context_(context), clock_(clock) {}
@@ -43,7 +44,7 @@ public:
     bool Pause(unsigned ms) {
         if (!inFlight_ || ms == 0) return Sleep(ms);
         const std::uint64_t now = Now();
-        const std::uint64_t from = std::max(now, submittedMs_ + lastSendMs_);
+        const std::uint64_t from = std::max(now, submittedMs_ + lastSendMs_[device::KindIndex(sentTo_)]);
         if (Sleep(ms + static_cast<unsigned>(from - now))) return true;
         if (!inFlight_->sent.IsSet()) {
             // Later than expected: the whole pause follows its leaving.
@@ -59,6 +60,7 @@ public:
         (void)Settle();
         auto frame = std::make_shared<InFlight>();
         submittedMs_ = Now();
+        sentTo_ = kind;
         inFlight_ = frame;
         sink.SubmitPreview(kind, colours, [frame, now = clock_.nowMs] {
             frame->sentMs = now ? now() : platform::TickMs();
@@ -83,7 +85,7 @@ private:
         if (!inFlight_) return Now();
         const bool sent = inFlight_->sent.Wait(kFrameWaitLimitMs);
         const std::uint64_t sentMs = sent ? inFlight_->sentMs.load() : Now();
-        lastSendMs_ = sentMs > submittedMs_ ? sentMs - submittedMs_ : 0;
+        lastSendMs_[device::KindIndex(sentTo_)] = sentMs > submittedMs_ ? sentMs - submittedMs_ : 0;
         inFlight_.reset();
         return sentMs;
     }
@@ -91,8 +93,9 @@ private:
     WorkerContext& context_;
     const LightingClock& clock_;
     std::shared_ptr<InFlight> inFlight_;
+    DeviceKind sentTo_ = DeviceKind::Keyboard;  // the frame in flight's device
     std::uint64_t submittedMs_ = 0;
-    std::uint64_t lastSendMs_ = 0;
+    std::array<std::uint64_t, 3> lastSendMs_{};  // by device: how long its last frame took to leave
 };
 
 bool HasOverlayUpdates(const DeviceFrame& frame) {
