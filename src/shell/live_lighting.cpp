@@ -221,7 +221,7 @@ bool LiveLighting::ApplyOverlays(DeviceKind kind) {
     }
     // One rectangle around every changed zone: the zones' own areas merge into it, and the
     // picture beneath repaints through a plain rectangle instead of a region of many pieces
-    // (which the painter splits into spans and hands to a pool of threads on every frame).
+    // (which the raster painter clips span by span, often on its thread pool).
     if (!changed.isEmpty()) widget_->update(changed);
     ++batchesApplied_[device::KindIndex(kind)];
     return true;

@@ -213,7 +213,7 @@ const QPixmap* SkinContext::ScaledImage(const std::string& file, qreal devicePix
     constexpr std::size_t kMaxScaledImages = 512;
     const QPixmap* image = Image(file, devicePixelRatio);
     if (!image || size.isEmpty()) return nullptr;
-    const std::string key = file + (devicePixelRatio >= 1.5 ? "@2" : "@1") + ":" + std::to_string(source.x()) +
+    const std::string key = file + ":" + std::to_string(source.x()) +
                             "," + std::to_string(source.y()) + "," + std::to_string(source.width()) + "," +
                             std::to_string(source.height()) + ":" + std::to_string(size.width()) + "x" +
                             std::to_string(size.height()) + "@" + std::to_string(devicePixelRatio);

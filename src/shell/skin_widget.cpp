@@ -670,8 +670,8 @@ void SkinWidget::PaintImage(QPainter& painter, const ImageSpec& image, const QRe
         unscaled.setDevicePixelRatio(1.0);
         qDrawBorderPixmap(&painter, dest, targetMargins, unscaled, unscaled.rect(), sourceMargins);
     } else {
-        // Drawn pixel for pixel: without filtering the painter copies rows instead of handing
-        // every repaint of a picture to a pool of threads.
+        // Drawn pixel for pixel: an image scaled while painting is filtered again on every
+        // repaint; scaled once, a repaint only copies rows.
         const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         const QSize device = (QSizeF(dest.size()) * devicePixelRatioF()).toSize();
