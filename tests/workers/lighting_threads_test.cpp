@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -251,6 +254,52 @@ TEST_F(LightingThreadsTest, EveryThreadEndsWithinOneCycleOfItsStop) {
         EXPECT_LT(platform::TickMs() - start, 150u) << exitText;  // the longest pause here is 1020 ms
         EXPECT_TRUE(capture.Contains(exitText));
     }
+}
+
+// Real pauses and a device that takes 30 ms to take each frame: a frame follows the one before
+// once that one has left and the mode's pause has passed, never sooner (frames overlapping their
+// pauses) and not a whole pause later (the wait for the frame and the pause counted twice).
+TEST_F(LightingThreadsTest, AFrameFollowsTheLastOneLeavingByThePause) {
+    static constexpr std::uint64_t kSendMs = 30;
+    static constexpr std::uint64_t kPauseMs = 21;  // keyboard wave at its slowest
+    class SlowDevice : public FrameSink {
+    public:
+        explicit SlowDevice(platform::Event& stop) : stop_(stop) {}
+        ~SlowDevice() override {
+            for (auto& t : senders_) t.join();
+        }
+        void SubmitPreview(DeviceKind, std::span<const std::uint8_t>, std::function<void()> sent) override {
+            submitted.push_back(platform::TickMs());
+            if (submitted.size() == 8) stop_.Set();
+            senders_.emplace_back([sent = std::move(sent)] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kSendMs));
+                sent();
+            });
+        }
+        void ShowOverlays(DeviceKind, const lighting::DeviceFrame&) override {}
+        std::vector<std::uint64_t> submitted;  // the lighting thread's only
+
+    private:
+        platform::Event& stop_;
+        std::vector<std::thread> senders_;
+    };
+    Link(DeviceKind::Keyboard).connected = true;
+    SetRecord(DeviceKind::Keyboard, Record(1, 3));
+    LightingTiming timing;
+    timing.startDelayMs = 0;
+    platform::Event stop;
+    SlowDevice device(stop);
+    WorkerContext context{stop};
+    RunKeyboardLighting(in_, device, context, {}, timing);
+    ASSERT_EQ(device.submitted.size(), 8u);
+    std::vector<std::uint64_t> intervals;
+    for (std::size_t i = 1; i < device.submitted.size(); ++i) {
+        intervals.push_back(device.submitted[i] - device.submitted[i - 1]);
+        // The tick counts whole milliseconds.
+        EXPECT_GE(intervals.back() + 1, kSendMs + kPauseMs) << i;
+    }
+    std::sort(intervals.begin(), intervals.end());
+    EXPECT_LT(intervals[intervals.size() / 2], kSendMs + kPauseMs + kPauseMs / 2);
 }
 
 }  // namespace
