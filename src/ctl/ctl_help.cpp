@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/version.h"
-#include "shell/command_syntax.h"
+#include "scripting/command_syntax.h"
 
 namespace corvane::ctl {
 
@@ -25,9 +25,9 @@ void WriteHelp(std::ostream& out) {
            "\n"
            "Commands:\n";
     std::size_t width = 0;
-    for (const shell::CommandSyntax& c : shell::kCommandSyntax) width = std::max(width, shell::CommandForm(c).size());
-    for (const shell::CommandSyntax& c : shell::kCommandSyntax) {
-        const std::string form = shell::CommandForm(c);
+    for (const scripting::CommandSyntax& c : scripting::kCommandSyntax) width = std::max(width, scripting::CommandForm(c).size());
+    for (const scripting::CommandSyntax& c : scripting::kCommandSyntax) {
+        const std::string form = scripting::CommandForm(c);
         out << std::string(kIndent, ' ') << form << std::string(width - form.size() + kGap, ' ') << c.summary
             << '\n';
     }

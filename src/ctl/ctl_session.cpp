@@ -7,7 +7,6 @@
 
 #include "platform/instance_socket.h"
 #include "platform/tick.h"
-#include "shell/window_messages.h"
 
 namespace corvane::ctl {
 namespace {
@@ -39,7 +38,7 @@ public:
         const bool waits = !words.empty() && words[0] == "wait";
         const auto deadline = platform::TickMs() + (waits ? ReplyLimitFor(firstCommand) - kWaitMarginMs : 0);
         for (;;) {
-            if (client_.Connect(shell::kInstanceName, folder_)) return true;
+            if (client_.Connect(platform::kInstanceName, folder_)) return true;
             if (platform::TickMs() >= deadline) break;
             platform::SleepMs(kConnectRetryMs);
         }

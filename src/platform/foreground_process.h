@@ -46,7 +46,7 @@ std::unique_ptr<ForegroundProcess> MakeX11Foreground(std::string display = {});
 std::unique_ptr<ForegroundProcess> MakeSwayForeground(std::string socketPath);
 // "j/activewindow" on the Hyprland request socket.
 std::unique_ptr<ForegroundProcess> MakeHyprlandForeground(std::string socketPath);
-// The backend for this session that needs no UI library (KWin is made by the shell); Unknown
+// The backend for this session that needs no UI library (KWin is in the Qt-based session backend); Unknown
 // when none applies or its socket is not named in the environment.
 std::unique_ptr<ForegroundProcess> MakeForegroundProcess(DesktopSession session, const EnvLookup& env);
 

@@ -17,6 +17,10 @@
 
 namespace corvane::platform {
 
+// Text the hand-over carries on the instance socket, and the name the instance is known by.
+inline constexpr const char* kRegisteredMessageName = "KESTRIN_001";
+inline constexpr const char* kInstanceName = "TORVLINKDRVER";
+
 // The single-instance rule and the channel a second start (or a script) uses to reach the running
 // instance: a per-user lock plus a local stream socket, both in the user's runtime folder. The
 // first process to take the lock owns the name; a socket file left by a crashed instance is never

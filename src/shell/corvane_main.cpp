@@ -28,12 +28,12 @@
 #include "platform/instance_socket.h"
 #include "platform/tick.h"
 #include "shell/command_line.h"
-#include "shell/control_commands.h"
+#include "scripting/control_commands.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
 #include "shell/quit_signals.h"
 #include "shell/save_failure_notice.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
 namespace {
@@ -55,7 +55,7 @@ bool HaveDisplay() {
 // Once every device is connected and shown, writes each device page and ends the program.
 class ScreenshotRun {
 public:
-    ScreenshotRun(shell::CMainWnd& main, shell::SkinWindow& window, std::filesystem::path folder,
+    ScreenshotRun(shell::CMainWnd& main, widgets::SkinWindow& window, std::filesystem::path folder,
                   std::uint64_t startTick)
         : main_(main), window_(window), folder_(std::move(folder)), startTick_(startTick) {
         QObject::connect(&poll_, &QTimer::timeout, &window_, [this] { Poll(); });
@@ -118,7 +118,7 @@ private:
     }
 
     shell::CMainWnd& main_;
-    shell::SkinWindow& window_;
+    widgets::SkinWindow& window_;
     std::filesystem::path folder_;
     QTimer poll_;
     std::uint64_t startTick_;
@@ -152,10 +152,10 @@ int main(int argc, char** argv) {
 
     // One instance per user: a second start hands over to the first and ends.
     platform::InstanceServer instance;
-    const auto claim = instance.Claim(shell::kInstanceName);
+    const auto claim = instance.Claim(platform::kInstanceName);
     if (claim == platform::InstanceClaim::AnotherRuns) {
         platform::InstanceClient client;
-        if (client.Connect(shell::kInstanceName)) client.Request(shell::kRegisteredMessageName);
+        if (client.Connect(platform::kInstanceName)) client.Request(platform::kRegisteredMessageName);
         return 0;
     }
 
@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     }
 
     std::string error;
-    auto window = shell::SkinWindow::Load(std::filesystem::path(platform::ProgramFolder()) / "skin",
+    auto window = widgets::SkinWindow::Load(std::filesystem::path(platform::ProgramFolder()) / "skin",
                                           "XML_MAIN", &error);
     if (!window) {
         std::fprintf(stderr, "corvane: the skin does not load: %s\n", error.c_str());
@@ -192,10 +192,10 @@ int main(int argc, char** argv) {
     const shell::QuitSignals quitSignals([&main] { main.Destroy(); });
     shell::PagesWiring pages(main);
     // Scripts drive the window over the same socket (see corvane-ctl).
-    shell::ControlCommands commands(*window, &main, virtualBus.get());
+    scripting::ControlCommands commands(*window, &main, virtualBus.get());
     if (claim == platform::InstanceClaim::First) {
         instance.Serve([&main, &commands](std::string_view line) -> std::string {
-            if (line == shell::kRegisteredMessageName) {
+            if (line == platform::kRegisteredMessageName) {
                 main.PostMessage(shell::WindowMessage::Announce);
                 return "ok";
             }

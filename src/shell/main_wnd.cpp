@@ -17,7 +17,7 @@
 #include "profiles/skin_setting.h"
 #include "shell/capture_feeder.h"
 #include "shell/routing.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -115,7 +115,7 @@ CMainWnd::CMainWnd(ui::Window& window, device::HidBackend& backend, MainWndOptio
     platform::debugOut(kInitDebugText);
     LookUpControls();
     live_ = std::make_unique<LiveLighting>(*this, window_, backend_, options_.liveTiming);
-    if (auto* skin = dynamic_cast<SkinWindow*>(&window_)) {
+    if (auto* skin = dynamic_cast<widgets::SkinWindow*>(&window_)) {
         skin->SetCallLatencyObserver([this](std::int64_t lateMs) { stalls_.Observe(lateMs); });
     }
     for (const char* name : kPalettes) {
@@ -159,8 +159,8 @@ void CMainWnd::Receive(const ui::SkinChangedParam& param) {
 }
 
 void CMainWnd::OpenSkinFrame() {
-    auto* main = dynamic_cast<SkinWindow*>(&window_);
-    auto* owner = dynamic_cast<SkinWidget*>(window_.Find("skinbtn"));
+    auto* main = dynamic_cast<widgets::SkinWindow*>(&window_);
+    auto* owner = dynamic_cast<widgets::SkinWidget*>(window_.Find("skinbtn"));
     if (main == nullptr || owner == nullptr) return;
     skinFrame_.reset();
     skinFrame_ = CSkinFrame::Open(*main, *owner);
@@ -177,7 +177,7 @@ CMainWnd::~CMainWnd() {
         window_.RejectCalls();
         StopIo();
     }
-    if (auto* skin = dynamic_cast<SkinWindow*>(&window_)) skin->SetCallLatencyObserver(nullptr);
+    if (auto* skin = dynamic_cast<widgets::SkinWindow*>(&window_)) skin->SetCallLatencyObserver(nullptr);
 }
 
 void CMainWnd::StopIo() {
@@ -245,6 +245,27 @@ bool CMainWnd::IoIdle() const {
         if (lightingPending_[i].load() || !queues_[i]->Idle()) return false;
     }
     return writer_.Idle();
+}
+
+int CMainWnd::ActiveSlot(DeviceKind kind) const {
+    return states_[device::KindIndex(kind)].Read(
+        [](const device::DeviceImages& images) { return int{images.activeLighting[device::kActiveSlotOffset]}; });
+}
+
+scripting::ScriptHost::UiStalls CMainWnd::Stalls() const {
+    return {stalls_.MaxStallMs(), stalls_.StallsOverThreshold()};
+}
+
+device::LinkQueue::Stats CMainWnd::QueueStats(DeviceKind kind) const {
+    return queues_[device::KindIndex(kind)]->GetStats();
+}
+
+platform::SettingsWriter::Stats CMainWnd::WriterStats() const { return writer_.GetStats(); }
+
+void CMainWnd::ResetStats() {
+    stalls_.Reset();
+    for (DeviceKind kind : device::kAllDeviceKinds) Queue(kind).ResetStats();
+    writer_.ResetStats();
 }
 
 bool CMainWnd::TimerActive(TimerId id) const {

@@ -18,6 +18,7 @@
 #include "device/state_transfer.h"
 #include "platform/input_capture.h"
 #include "platform/settings_writer.h"
+#include "scripting/script_host.h"
 #include "shell/live_lighting.h"
 #include "shell/skin_frame.h"
 #include "shell/stall_monitor.h"
@@ -90,6 +91,7 @@ inline constexpr const char* kMainCaption = "Corvane Driver";
 // their images; the window itself (built from the skin) is given to it.
 class CMainWnd : public QObject,
                  public ui::NotifySink,
+                 public scripting::ScriptHost,
                  public ui::SkinChangeReceiver,
                  public platform::CaptureHost,
                  private platform::HookTarget,
@@ -117,8 +119,8 @@ public:
     void OnTimer(TimerId id);
 
     // The close path: hides, stops the workers within the limit, then quits the event loop.
-    void Destroy();
-    bool Destroyed() const { return destroyed_; }
+    void Destroy() override;
+    bool Destroyed() const override { return destroyed_; }
 
     // The left click on the tray icon.
     void ShowFromTray();
@@ -129,7 +131,7 @@ public:
     void OnMenuCommand(const ui::MenuItem& item);
 
     device::DeviceLink& Link(device::DeviceKind kind) { return *links_[device::KindIndex(kind)]; }
-    const device::DeviceLink& Link(device::DeviceKind kind) const {
+    const device::DeviceLink& Link(device::DeviceKind kind) const override {
         return *links_[device::KindIndex(kind)];
     }
     device::DeviceState& State(device::DeviceKind kind) { return states_[device::KindIndex(kind)]; }
@@ -138,20 +140,26 @@ public:
     // Settings files are saved through it, off the UI thread.
     platform::SettingsWriter& Writer() { return writer_; }
     // How late the UI thread has been (the script channel's "stats").
-    StallMonitor& Stalls() { return stalls_; }
+    StallMonitor& StallWatch() { return stalls_; }
     // No lighting record waits to be sent, every link queue is empty with its results delivered
     // and every settings file handed over is on disk (UI thread).
-    bool IoIdle() const;
+    bool IoIdle() const override;
     std::atomic<bool>& LightingPending(device::DeviceKind kind) {
         return lightingPending_[device::KindIndex(kind)];
     }
     bool AnyConnected() const;
     // Whether the device's arrival has run to its end (state read, pages refreshed) since it
     // was last connected.
-    bool ArrivalComplete(device::DeviceKind kind) const {
+    bool ArrivalComplete(device::DeviceKind kind) const override {
         return Link(kind).IsConnected() && arrived_[device::KindIndex(kind)].load();
     }
     ui::Window& Window() { return window_; }
+    // scripting::ScriptHost: the rest of what the script channel reads.
+    int ActiveSlot(device::DeviceKind kind) const override;
+    UiStalls Stalls() const override;
+    device::LinkQueue::Stats QueueStats(device::DeviceKind kind) const override;
+    platform::SettingsWriter::Stats WriterStats() const override;
+    void ResetStats() override;
     bool TimerActive(TimerId id) const;
     // The device threads run (set on the UI thread once the window is initialised).
     bool WorkersStarted() const { return workersStarted_; }

@@ -9,8 +9,8 @@
 #include "device/state_transfer.h"
 #include "platform/debug_out.h"
 #include "shell/function_tabs.h"
-#include "shell/session_foreground.h"
-#include "shell/skin_window.h"
+#include "platform/foreground/session_foreground.h"
+#include "widgets/skin_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -88,7 +88,7 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
                 {[this](DeviceKind kind) { keys_->RefreshKeyLabels(kind); }, [this] { keys_->StopCapture(); },
                  [this] { lighting_.ShowCustomColours(); }}),
       profileLists_(model_, profiles_),
-      links_(model_, profiles_, foreground ? std::move(foreground) : MakeSessionForeground()),
+      links_(model_, profiles_, foreground ? std::move(foreground) : platform::MakeSessionForeground()),
       cursorScripts_(model_),
       upload_(model_, {[this] { main_.SendMessage(WindowMessage::ShowProgress); },
                        [this] { main_.SendMessage(WindowMessage::StartProgressTimer); },
@@ -254,7 +254,7 @@ void PagesWiring::BuildRoutes() {
                none);
     r.AddExact(kClick, "dpi_btn", [&w](const Note& n) {
         const int dpi = std::atoi(n.sender->UserData().c_str());
-        auto* skin = dynamic_cast<SkinWindow*>(&w);
+        auto* skin = dynamic_cast<widgets::SkinWindow*>(&w);
         w.SetDpi(skin != nullptr ? skin->DpiWithinScreen(dpi) : dpi);
     });
     r.AddExact(kClick, {"ms_key_butt_keysave", "ms_macro_btn_redio", "kb_macro_btn_redio"}, none);

@@ -2,7 +2,7 @@
 
 #include "platform/debug_out.h"
 #include "profiles/skin_setting.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 #include "ui/skin_change.h"
 
 namespace corvane::shell {
@@ -20,9 +20,9 @@ void Store(bool stored, const char* what) {
 
 }  // namespace
 
-std::unique_ptr<CSkinFrame> CSkinFrame::Open(SkinWindow& main, SkinWidget& owner) {
+std::unique_ptr<CSkinFrame> CSkinFrame::Open(widgets::SkinWindow& main, widgets::SkinWidget& owner) {
     std::string error;
-    auto window = SkinWindow::Load(main.Context().SkinDir(), kLayoutId, &error);
+    auto window = widgets::SkinWindow::Load(main.Context().SkinDir(), kLayoutId, &error);
     if (!window) {
         platform::debugOut("skin picker unavailable: " + error);
         return nullptr;
@@ -38,7 +38,7 @@ std::unique_ptr<CSkinFrame> CSkinFrame::Open(SkinWindow& main, SkinWidget& owner
     return frame;
 }
 
-CSkinFrame::CSkinFrame(SkinWindow& main, std::unique_ptr<SkinWindow> window) : main_(main), window_(std::move(window)) {
+CSkinFrame::CSkinFrame(widgets::SkinWindow& main, std::unique_ptr<widgets::SkinWindow> window) : main_(main), window_(std::move(window)) {
     window_->SetNotifySink(this);
 }
 
@@ -72,7 +72,7 @@ void CSkinFrame::ChooseOwnPicture() {
     // The dialog takes the focus, which closes the picker; it runs from the main window's queue
     // so that nothing of the picker is needed once it returns.
     window_->hide();
-    SkinWindow& main = main_;
+    widgets::SkinWindow& main = main_;
     main.Post([&main] {
         ui::FileDialogRequest request;
         request.mode = ui::FileDialogMode::Open;

@@ -25,10 +25,6 @@ enum class WindowMessage : std::uint32_t {
     LastDeviceRemoved = 0xC05,
 };
 
-// Text the hand-over carries on the instance socket, and the name the instance is known by.
-inline constexpr const char* kRegisteredMessageName = "KESTRIN_001";
-inline constexpr const char* kInstanceName = "TORVLINKDRVER";
-
 enum class TimerId : int {
     Progress = 1,  // once, 1000 ms after an upload: hide "setting_progress"
     Flush = 2,     // every 10 ms while lighting records wait: send them

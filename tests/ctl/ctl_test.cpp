@@ -23,8 +23,7 @@
 
 #include "platform/instance_socket.h"
 #include "platform/version.h"
-#include "shell/command_syntax.h"
-#include "shell/window_messages.h"
+#include "scripting/command_syntax.h"
 
 namespace corvane::ctl {
 namespace {
@@ -97,7 +96,7 @@ protected:
 
 TEST_F(CtlTest, ExitStatusFollowsTheReplies) {
     platform::InstanceServer server;
-    ASSERT_EQ(server.Claim(shell::kInstanceName, folder_), platform::InstanceClaim::First);
+    ASSERT_EQ(server.Claim(platform::kInstanceName, folder_), platform::InstanceClaim::First);
     ASSERT_TRUE(server.Serve([](std::string_view line) {
         if (line.starts_with("bad")) return std::string("error: no control \"x\"");
         return "ok " + std::string(line);
@@ -121,7 +120,7 @@ TEST_F(CtlTest, NoInstanceARefusedPeerOrAStaleSocketGiveStatusTwo) {
 
     // A socket file left by an instance that died: nobody listens, and the next instance
     // takes the name over.
-    const std::string path = folder_ + "/" + shell::kInstanceName;
+    const std::string path = folder_ + "/" + platform::kInstanceName;
     {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
@@ -133,7 +132,7 @@ TEST_F(CtlTest, NoInstanceARefusedPeerOrAStaleSocketGiveStatusTwo) {
     EXPECT_EQ(RunCtl("get kb_tab", &out), kExitNoInstance);
 
     platform::InstanceServer server;
-    ASSERT_EQ(server.Claim(shell::kInstanceName, folder_), platform::InstanceClaim::First);
+    ASSERT_EQ(server.Claim(platform::kInstanceName, folder_), platform::InstanceClaim::First);
     int handled = 0;
     // As if every peer ran under another user id.
     ASSERT_TRUE(server.Serve(
@@ -154,12 +153,12 @@ TEST_F(CtlTest, HelpListsEveryCommandOnALineAndVersionIsTheProjects) {
     std::istringstream lines(help);
     std::vector<std::string> listed;
     for (std::string line; std::getline(lines, line);) listed.push_back(line);
-    for (const shell::CommandSyntax& c : shell::kCommandSyntax) {
-        const std::string form = "  " + shell::CommandForm(c) + "  ";
+    for (const scripting::CommandSyntax& c : scripting::kCommandSyntax) {
+        const std::string form = "  " + scripting::CommandForm(c) + "  ";
         const auto line = std::find_if(listed.begin(), listed.end(), [&](const std::string& l) {
             return l.rfind(form, 0) == 0 && l.ends_with(c.summary);
         });
-        EXPECT_NE(line, listed.end()) << shell::CommandForm(c) << "\n" << help;
+        EXPECT_NE(line, listed.end()) << scripting::CommandForm(c) << "\n" << help;
     }
 
     std::string version;
@@ -206,7 +205,7 @@ protected:
         EXPECT_EQ(RunCtl("quit", &out), kExitOk);
         const int programStatus = WaitForExit(pid_, "quit");
         EXPECT_TRUE(WIFEXITED(programStatus) && WEXITSTATUS(programStatus) == 0);
-        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName));
+        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + platform::kInstanceName));
     }
 
     // Whether each virtual device is one node for both its collections, as hidraw has it.
@@ -291,7 +290,7 @@ TEST_F(SharedNodeProgramTest, ScriptsPlugUnplugAndBreakTheVirtualDevices) {
         const char* command;
         const char* reply;
     };
-    const std::string usage = shell::UsageError("virtual");
+    const std::string usage = scripting::UsageError("virtual");
     const Refusal refusals[] = {
         {"virtual kb fault melted", "error: unknown fault \"melted\" (no-answer, write-fail, status-ff, "
                                     "status-fe, unplug-mid-transfer, short-answer, wrong-id, garbage, late-answer)"},
@@ -372,7 +371,7 @@ TEST_F(CtlTest, TerminationSignalsQuitInOrder) {
         const int status = WaitForExit(pid, "signal " + std::to_string(signal));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal;
         // Only the orderly shutdown removes the socket.
-        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + shell::kInstanceName)) << signal;
+        EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + platform::kInstanceName)) << signal;
     }
 }
 #endif

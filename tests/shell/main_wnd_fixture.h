@@ -17,7 +17,7 @@
 #include "qt_fixture.h"
 #include "device/hid_backend.h"
 #include "shell/main_wnd.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
 namespace corvane::shell {
@@ -49,7 +49,7 @@ protected:
         bus_ = std::make_unique<virt::VirtualHidBus>(std::nullopt, /*pluggedIn=*/false);
         for (DeviceKind kind : plugged) bus_->Device(kind).Plug();
         std::string error;
-        window_ = SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
+        window_ = widgets::SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
         ASSERT_TRUE(window_) << error;
         window_->SetMessageBoxResponder([this](const ui::MessageBoxRequest& r) {
             boxes_.push_back(r.textId);
@@ -79,7 +79,7 @@ protected:
     std::unique_ptr<testing::TempHome> home_;
     std::unique_ptr<device::HidBackend> backend_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
-    std::unique_ptr<SkinWindow> window_;
+    std::unique_ptr<widgets::SkinWindow> window_;
     std::unique_ptr<CMainWnd> main_;
     std::vector<std::string> boxes_;
 };

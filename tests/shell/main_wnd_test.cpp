@@ -25,7 +25,7 @@
 #include "app_fixture.h"
 #include "main_wnd_fixture.h"
 #include "qt_fixture.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
 namespace corvane::shell {
@@ -233,7 +233,7 @@ TEST_F(MainWndTest, FlushTimerSendsAPendingRecordOnceAndRests) {
 TEST(SkinWindowQueue, QueuedWorkRunsWhileABoxIsOpen) {
     testing::App();
     std::string error;
-    auto window = SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
+    auto window = widgets::SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
     ASSERT_TRUE(window) << error;
     int result = -1;
     bool ranWhileOpen = false;
@@ -273,7 +273,7 @@ TEST(SecondInstance, HandsOverAndExitsZero) {
     ASSERT_NE(::mkdtemp(folderTemplate), nullptr);
     const std::string folder = folderTemplate;
     platform::InstanceServer first;
-    ASSERT_EQ(first.Claim(kInstanceName, folder), platform::InstanceClaim::First);
+    ASSERT_EQ(first.Claim(platform::kInstanceName, folder), platform::InstanceClaim::First);
     std::vector<std::string> lines;
     std::mutex m;
     ASSERT_TRUE(first.Serve([&](std::string_view line) {
@@ -293,7 +293,7 @@ TEST(SecondInstance, HandsOverAndExitsZero) {
     EXPECT_EQ(second.exitCode(), 0);
     first.Stop();
     std::lock_guard lock(m);
-    EXPECT_EQ(lines, std::vector<std::string>{kRegisteredMessageName});
+    EXPECT_EQ(lines, std::vector<std::string>{platform::kRegisteredMessageName});
     std::filesystem::remove_all(folder);
 }
 

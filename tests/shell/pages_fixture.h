@@ -29,7 +29,7 @@
 #include "qt_fixture.h"
 #include "shell/main_wnd.h"
 #include "shell/pages_wiring.h"
-#include "shell/skin_window.h"
+#include "widgets/skin_window.h"
 #include "virtual/virtual_hid_bus.h"
 
 namespace corvane::shell::testing {
@@ -91,7 +91,7 @@ protected:
     void Start(std::initializer_list<DeviceKind> plugged) {
         for (DeviceKind kind : plugged) Dev(kind).Plug();
         std::string error;
-        window_ = SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
+        window_ = widgets::SkinWindow::Load(BinFolder() / "skin", "XML_MAIN", &error);
         ASSERT_TRUE(window_) << error;
         window_->SetMessageBoxResponder([this](const ui::MessageBoxRequest& r) {
             boxes_.push_back(r.textId);
@@ -205,7 +205,7 @@ protected:
     std::unique_ptr<corvane::testing::TempHome> tempHome_;
     std::filesystem::path home_;
     std::unique_ptr<virt::VirtualHidBus> bus_;
-    std::unique_ptr<SkinWindow> window_;
+    std::unique_ptr<widgets::SkinWindow> window_;
     std::unique_ptr<CMainWnd> main_;
     std::unique_ptr<PagesWiring> pages_;
     std::vector<std::string> boxes_;

@@ -34,7 +34,7 @@ TEST(RouterTest, FirstMatchingRowWinsAndRowsCanBeFilledLater) {
     corvane::testing::App();
     corvane::testing::TempSkin skin;
     std::string error;
-    auto window = SkinWindow::LoadText(
+    auto window = widgets::SkinWindow::LoadText(
         corvane::testing::WindowXml("<VerticalLayout><Button name=\"ms_bullet_op_2\"/><Button name=\"x_btn\"/>"
                                     "</VerticalLayout>"),
         skin.Dir(), &error);

@@ -7,7 +7,7 @@
 
 #include "platform/tick.h"
 #include "qt_fixture.h"
-#include "shell/call_queue.h"
+#include "widgets/call_queue.h"
 #include "shell/stall_monitor.h"
 
 namespace corvane::testing {
@@ -31,7 +31,7 @@ TEST(StallMonitor, HeartbeatOnlyWhileSeenAndWaitingCallsCountAlways) {
     EXPECT_FALSE(monitor.HeartbeatRunning());
 
     // Hidden: a call posted by another thread while the UI thread is busy is seen late.
-    shell::CallQueue calls;
+    widgets::CallQueue calls;
     calls.SetLatencyObserver([&](std::int64_t lateMs) { monitor.Observe(lateMs); });
     bool ran = false;
     std::thread([&] { calls.Post([&] { ran = true; }); }).join();

@@ -20,7 +20,7 @@
 #include "platform/debug_out.h"
 #include "platform/desktop_locale.h"
 #include "profiles/skin_setting.h"
-#include "shell/skin_menu.h"
+#include "widgets/skin_menu.h"
 
 namespace corvane::shell {
 namespace {
@@ -34,10 +34,10 @@ int OpenMenus() {
 }
 
 // The message box windows open at the moment (skinned windows with a "MessageText").
-std::vector<SkinWindow*> OpenBoxes() {
-    std::vector<SkinWindow*> boxes;
+std::vector<widgets::SkinWindow*> OpenBoxes() {
+    std::vector<widgets::SkinWindow*> boxes;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* window = dynamic_cast<SkinWindow*>(w);
+        auto* window = dynamic_cast<widgets::SkinWindow*>(w);
         if (window != nullptr && window->isVisible() && window->Find("MessageText") != nullptr) boxes.push_back(window);
     }
     return boxes;
@@ -58,7 +58,7 @@ void Shot(const char* name, QWidget& widget, QWidget* popup = nullptr) {
 
 class WindowTest : public MainWndTest {
 protected:
-    void Click(SkinWindow& window, const std::string& name, int nth = 0) {
+    void Click(widgets::SkinWindow& window, const std::string& name, int nth = 0) {
         std::vector<ui::Control*> found;
         for (ui::Control* c : window.Controls()) {
             if (ui::EqualsIgnoreCase(c->Name(), name)) found.push_back(c);
@@ -86,7 +86,7 @@ TEST_F(WindowTest, TrayMenuOpensOnceWithExitAndItsCommandsDoWhatTheySay) {
     // The skin's hidden items stay hidden; "Exit" comes last.
     EXPECT_EQ(names, (std::vector<std::string>{"lan", "exit"}));
     EXPECT_EQ(menu->Items().back().text, "Exit");
-    if (auto* skinMenu = dynamic_cast<SkinMenu*>(menu)) Shot("tray-menu.png", *skinMenu->Widget());
+    if (auto* skinMenu = dynamic_cast<widgets::SkinMenu*>(menu)) Shot("tray-menu.png", *skinMenu->Widget());
 
     // Items without an action, and one the program does not know, which shows its own text.
     for (const char* name : {"qianting", "MENU_IMPORT", "Menu_Export"}) main_->OnMenuCommand({name, "x", ""});

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "qt_fixture.h"
-#include "shell/skin_controls.h"
+#include "widgets/skin_controls.h"
 
 namespace corvane::testing {
 namespace {
@@ -368,7 +368,7 @@ TEST_F(SeamTest, EditRaisesTextChangedOnlyForUserEdits) {
     ASSERT_NE(edit, nullptr);
     edit->SetText("12");
     EXPECT_TRUE(recorder.events.empty());
-    auto* line = dynamic_cast<shell::EditWidget*>(edit)->LineEdit();
+    auto* line = dynamic_cast<widgets::EditWidget*>(edit)->LineEdit();
     line->setFocus();
     edit->SetCaret(2);
     QTest::keyClicks(line, "3x4");  // not a digit: refused; beyond three characters: refused
@@ -471,7 +471,7 @@ TEST_F(SeamTest, SkinMessageBoxAnswersWithItsButtons) {
     std::string shownText;
     QTimer::singleShot(0, [&] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = dynamic_cast<shell::SkinWindow*>(top);
+            auto* box = dynamic_cast<widgets::SkinWindow*>(top);
             if (!box || box == &w || !box->isVisible()) continue;
             shownText = box->Find("MessageText")->DisplayedText();
             QTest::mouseClick(dynamic_cast<QWidget*>(box->Find("confirm_btn")), Qt::LeftButton);
@@ -502,7 +502,7 @@ TEST_F(SeamTest, SkinMessageBoxResultsByButtonAndTimer) {
     for (const auto& [button, expected] : cases) {
         QTimer::singleShot(0, [&, button = button] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* box = dynamic_cast<shell::SkinWindow*>(top);
+                auto* box = dynamic_cast<widgets::SkinWindow*>(top);
                 if (!box || box == &w || !box->isVisible()) continue;
                 QTest::mouseClick(dynamic_cast<QWidget*>(box->Find(button)), Qt::LeftButton);
             }
