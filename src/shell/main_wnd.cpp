@@ -1,3 +1,7 @@
+// The main window's start-up, notifications, tray and shutdown. What it does for device
+// messages and timers is in main_wnd_messages.cpp, for the presence watchers and the script
+// channel in main_wnd_devices.cpp.
+
 #include "shell/main_wnd.h"
 
 #include <QCoreApplication>
@@ -17,6 +21,7 @@
 #include "profiles/skin_setting.h"
 #include "shell/capture_feeder.h"
 #include "shell/routing.h"
+#include "shell/window_controls.h"
 #include "widgets/skin_window.h"
 
 namespace corvane::shell {
@@ -26,7 +31,6 @@ using device::DeviceKind;
 using workers::WorkerIndex;
 
 constexpr const char* kTrayToolTip = "Halden HX 500";
-constexpr const char* kRepaintDebugText = "1234567890";
 constexpr const char* kInitDebugText = "InitWindow";
 constexpr const char* kShutdownDebugText = "退出测试";
 constexpr ui::Colour kPaletteDefaultColour = 0xFF0199CB;
@@ -36,28 +40,6 @@ constexpr const char* kCaptionButtons[] = {"closebtn", "maxbtn", "restorebtn", "
 
 // Message numbers of the window's activation, as its debug text gives them.
 constexpr unsigned kActivateMessage = 0x0006;
-
-// The name of the flush request: at most one of it waits per link.
-constexpr const char* kFlushRequest = "lighting flush";
-// Shown when a settings file could not be written.
-
-const char* TabName(DeviceKind kind) {
-    switch (kind) {
-        case DeviceKind::Keyboard: return "kb_tab";
-        case DeviceKind::Mouse: return "ms_tab";
-        case DeviceKind::MousePad: return "mp_tab";
-    }
-    return "";
-}
-
-const char* SameModeName(DeviceKind kind) {
-    switch (kind) {
-        case DeviceKind::Keyboard: return "kb_deng_same_mode";
-        case DeviceKind::Mouse: return "ms_deng_same_mode";
-        case DeviceKind::MousePad: return "mp_deng_same_mode";
-    }
-    return "";
-}
 
 // Workers whose bodies come with later work: they keep to their stop event and say goodbye.
 struct PendingWorker {
@@ -71,14 +53,6 @@ constexpr PendingWorker kPendingWorkers[] = {
     {WorkerIndex::MsKeyProcess, "鼠标按键进程线程设定退出"},
     {WorkerIndex::MpDengProcess, "鼠标垫灯光进程侦测线程设定退出"},
 };
-
-ui::MessageBoxRequest Box(const char* textId, bool timed = false) {
-    ui::MessageBoxRequest request;
-    request.textId = textId;
-    request.buttons = ui::MessageButtons::Confirm;
-    request.timed = timed;
-    return request;
-}
 
 }  // namespace
 
@@ -233,41 +207,6 @@ void CMainWnd::LookUpControls() {
     }
 }
 
-bool CMainWnd::AnyConnected() const {
-    for (const auto& link : links_) {
-        if (link->IsConnected()) return true;
-    }
-    return false;
-}
-
-bool CMainWnd::IoIdle() const {
-    for (std::size_t i = 0; i < queues_.size(); ++i) {
-        if (lightingPending_[i].load() || !queues_[i]->Idle()) return false;
-    }
-    return writer_.Idle();
-}
-
-int CMainWnd::ActiveSlot(DeviceKind kind) const {
-    return states_[device::KindIndex(kind)].Read(
-        [](const device::DeviceImages& images) { return int{images.activeLighting[device::kActiveSlotOffset]}; });
-}
-
-scripting::ScriptHost::UiStalls CMainWnd::Stalls() const {
-    return {stalls_.MaxStallMs(), stalls_.StallsOverThreshold()};
-}
-
-device::LinkQueue::Stats CMainWnd::QueueStats(DeviceKind kind) const {
-    return queues_[device::KindIndex(kind)]->GetStats();
-}
-
-platform::SettingsWriter::Stats CMainWnd::WriterStats() const { return writer_.GetStats(); }
-
-void CMainWnd::ResetStats() {
-    stalls_.Reset();
-    for (DeviceKind kind : device::kAllDeviceKinds) Queue(kind).ResetStats();
-    writer_.ResetStats();
-}
-
 bool CMainWnd::TimerActive(TimerId id) const {
     switch (id) {
         case TimerId::Progress: return progressTimer_.isActive();
@@ -317,24 +256,6 @@ void CMainWnd::SelectDeviceTab(const std::string& name) {
     }
 }
 
-bool CMainWnd::SetHookMode(platform::HookMode mode, bool on, bool wantKeyboard, bool wantMouse) {
-    if (!on) {
-        hook_.RemoveHooks();
-        return true;
-    }
-    return hook_.InstallHooks(mode, this, wantKeyboard, wantMouse);
-}
-
-void CMainWnd::SendHookMessage(platform::HookMessage message, const platform::KeyHookEvent& event) {
-    if (!destroyed_) hookMessages_.Handle(message, event);
-}
-
-void CMainWnd::PostHookMessage(platform::HookMessage message, const platform::MouseHookEvent& event) {
-    window_.Post([this, message, event] {
-        if (!destroyed_) hookMessages_.Handle(message, event);
-    });
-}
-
 void CMainWnd::WindowInit() {
     ApplySavedBackground();
     window_.CentreOnScreen();
@@ -347,7 +268,7 @@ void CMainWnd::WindowInit() {
     }
     // A device's tab shows only while that device is connected.
     for (DeviceKind kind : device::kAllDeviceKinds) {
-        if (auto* tab = window_.Find(TabName(kind))) tab->SetVisible(false);
+        if (auto* tab = window_.Find(ControlNames(kind).tab)) tab->SetVisible(false);
     }
     platform::SleepMs(options_.windowInitPauseMs);
     if (tray_->Available()) {
@@ -382,7 +303,7 @@ void CMainWnd::ShowNoDeviceBox(bool& guard) {
     HideToTray();
     if (guard) return;
     guard = true;
-    window_.ShowMessageBox(Box("message_text_1"));
+    window_.ShowMessageBox(ConfirmBox("message_text_1"));
     guard = false;
 }
 
@@ -416,142 +337,6 @@ void CMainWnd::StartWorkers() {
     workersStarted_ = true;
     ScheduleLightingFlush();
     for (const PendingWorker& worker : kPendingWorkers) startPending(worker);
-}
-
-void CMainWnd::PostMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
-    window_.Post([this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); });
-}
-
-bool CMainWnd::SendMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
-    return window_.Send([this, message, wParam, lParam] { HandleMessage(message, wParam, lParam); });
-}
-
-void CMainWnd::HandleMessage(WindowMessage message, std::uint64_t wParam, std::int64_t lParam) {
-    if (destroyed_) return;
-    switch (message) {
-        case WindowMessage::Announce: {
-            char text[96];
-            std::snprintf(text, sizeof text, "软件标示 %u，%" PRIx64 "d%" PRIx64 "d",
-                          static_cast<unsigned>(message), wParam, static_cast<std::uint64_t>(lParam));
-            platform::debugOut(text);
-            BringForward();
-            break;
-        }
-        case WindowMessage::LastDeviceRemoved:
-            if (auto* tab = window_.Find("ms_deng_Op_tab")) tab->SetFocus();
-            window_.ShowMessageBox(Box("message_text_20", /*timed=*/true));
-            HideToTray();
-            break;
-        case WindowMessage::MouseDataChanged:
-            RereadAndNotify(DeviceKind::Mouse, message);
-            break;
-        case WindowMessage::MousePadRead:
-            RereadAndNotify(DeviceKind::MousePad, message);
-            break;
-        case WindowMessage::MouseSlotSwitched:
-        case WindowMessage::MousePadSlotSwitched:
-        case WindowMessage::KeyboardSlotSwitched: {
-            const DeviceKind kind = message == WindowMessage::MouseSlotSwitched     ? DeviceKind::Mouse
-                                    : message == WindowMessage::MousePadSlotSwitched ? DeviceKind::MousePad
-                                                                                      : DeviceKind::Keyboard;
-            Queue(kind).Submit(
-                "slot re-read",
-                [this, kind](device::DeviceLink& link) {
-                    device::RereadActiveSlot(kind, link, State(kind));
-                    return device::kSuccess;
-                },
-                [this, message](int) { PageMessage(message); });
-            break;
-        }
-        case WindowMessage::KeyboardRestored:
-            // The read consumes the flag and overwrites the keyboard profiles.
-            keyboardRestore_ = true;
-            RereadAndNotify(DeviceKind::Keyboard, message);
-            break;
-        case WindowMessage::KeyboardFactoryTable:
-            PageMessage(message);
-            break;
-        case WindowMessage::ZoneOverlayColour:
-            live_->SetZoneOverlayColour(wParam, static_cast<std::uint32_t>(lParam));
-            break;
-        case WindowMessage::ZoneOverlayAlpha:
-            live_->SetZoneOverlayAlpha(wParam, static_cast<std::uint8_t>(lParam));
-            break;
-        case WindowMessage::ShowProgress:
-            if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(true);
-            break;
-        case WindowMessage::StartProgressTimer:
-            progressTimer_.start(kProgressHideMs);
-            break;
-        default:
-            // The device-event, hook and overlay messages arrive with their workers.
-            break;
-    }
-}
-
-void CMainWnd::PageMessage(WindowMessage message) {
-    if (hooks_.deviceMessage) hooks_.deviceMessage(message);
-}
-
-void CMainWnd::RereadAndNotify(DeviceKind kind, WindowMessage message) {
-    // The read's own steps (page refresh, keyboard saves) are posted from the I/O thread before
-    // its result, so they reach the UI thread ahead of the message's page part.
-    Queue(kind).Submit(
-        "state read",
-        [this, kind](device::DeviceLink& link) {
-            switch (device::ReadDeviceState(kind, link, State(kind), ReadHooks(kind))) {
-                case device::ReadStateResult::Complete: return device::kSuccess;
-                case device::ReadStateResult::TooManyKeys: return device::kBadLength;
-                case device::ReadStateResult::Incomplete: break;
-            }
-            return device::kNoAnswer;
-        },
-        [this, kind, message](int result) {
-            // Nothing was taken from a device that did not answer: nothing to show or save. The
-            // keyboard's restore read has no page part of its own.
-            if (result == device::kSuccess && kind != DeviceKind::Keyboard) PageMessage(message);
-        });
-}
-
-void CMainWnd::ScheduleLightingFlush() {
-    if (destroyed_ || !workersStarted_ || flushTimer_.isActive()) return;
-    const bool anyPending = std::any_of(lightingPending_.begin(), lightingPending_.end(),
-                                        [](const std::atomic<bool>& pending) { return pending.load(); });
-    if (anyPending) flushTimer_.start(kFlushPeriodMs);
-}
-
-void CMainWnd::FlushLightingRecords() {
-    bool anyPending = false;
-    for (DeviceKind kind : device::kAllDeviceKinds) {
-        // The flag is taken on the I/O thread, just before the record is copied: changes made
-        // while a flush waits or runs are never lost, and one waiting flush carries them all.
-        if (!LightingPending(kind).load()) continue;
-        anyPending = true;
-        if (Queue(kind).Waiting(kFlushRequest)) continue;
-        Queue(kind).Submit(kFlushRequest, [this, kind](device::DeviceLink& link) {
-            return device::FlushLighting(kind, link, State(kind), LightingPending(kind));
-        });
-    }
-    // The timer runs only while records wait: a quiet program has no 10 ms wake-ups. A record
-    // taken by a flush that is still on its way was cleared by that flush's I/O thread.
-    if (!anyPending) flushTimer_.stop();
-}
-
-void CMainWnd::OnTimer(TimerId id) {
-    switch (id) {
-        case TimerId::Progress:
-            progressTimer_.stop();
-            if (auto* progress = window_.Find("setting_progress")) progress->SetVisible(false);
-            break;
-        case TimerId::Flush:
-            FlushLightingRecords();
-            break;
-        case TimerId::Repaint:
-            window_.NeedUpdate();
-            repaintTimer_.stop();
-            platform::debugOut(kRepaintDebugText);
-            break;
-    }
 }
 
 void CMainWnd::BringForward() {
@@ -592,130 +377,6 @@ void CMainWnd::Destroy() {
     window_.RejectCalls();
     StopIo();
     QCoreApplication::quit();
-}
-
-// --- what the presence watchers ask for, queued to the UI thread in their order ---
-
-void CMainWnd::ShowTab(DeviceKind kind, bool visible) {
-    if (!visible) {
-        // A removed device's saves still in the writer reach the disk before it is shown as gone.
-        writer_.Flush();
-        ++arrivalGeneration_[device::KindIndex(kind)];
-        arrived_[device::KindIndex(kind)] = false;
-    }
-    window_.Post([this, kind, visible] {
-        if (auto* tab = window_.Find(TabName(kind))) {
-            tab->SetVisible(visible);
-            if (visible && kind == DeviceKind::MousePad) tab->NeedUpdate();
-        }
-    });
-}
-
-void CMainWnd::SelectTab(DeviceKind kind, bool focus) {
-    window_.Post([this, kind, focus] {
-        if (auto* tab = window_.FindOption(TabName(kind))) {
-            tab->SetSelected(true, /*notify=*/true);
-            if (focus) tab->SetFocus();
-        }
-    });
-}
-
-void CMainWnd::ShowSameMode(DeviceKind kind, bool visible) {
-    // Asked on every presence pass; only a change is worth waking the UI thread for.
-    if (sameModeShown_[device::KindIndex(kind)].exchange(visible ? 1 : 0) == (visible ? 1 : 0)) return;
-    window_.Post([this, kind, visible] {
-        if (auto* control = window_.Find(SameModeName(kind))) {
-            if (control->IsVisible() != visible) control->SetVisible(visible);
-        }
-    });
-}
-
-void CMainWnd::DeviceNotAnswering(DeviceKind kind) {
-    platform::debugOut(std::string("presence: ") + std::string(device::DevicePrefix(kind)) +
-                       " found but its arrival read was not answered; retrying");
-    // Once per device and run: the watcher retries every pass.
-    window_.Post([this, kind] {
-        bool& told = toldNotAnswering_[device::KindIndex(kind)];
-        if (told) return;
-        told = true;
-        window_.ShowMessageBox(Box("message_device_no_answer"));
-    });
-}
-
-device::StateTransferHooks CMainWnd::ReadHooks(DeviceKind kind) {
-    auto post = [this](std::function<void()> step) {
-        return [this, step = std::move(step)] { window_.Post(step); };
-    };
-    device::StateTransferHooks transferHooks;
-    transferHooks.showBankSizeRefused = post([this] { window_.ShowMessageBox(Box("message_text_11")); });
-    transferHooks.refreshPages = post([this, kind] {
-        if (hooks_.refreshPages) hooks_.refreshPages(kind);
-    });
-    transferHooks.takeRestoreFlag = [this] { return keyboardRestore_.exchange(false); };
-    transferHooks.overwriteKeyboardProfiles = post([this] {
-        if (hooks_.overwriteKeyboardProfiles) hooks_.overwriteKeyboardProfiles();
-    });
-    transferHooks.saveKeyboardState = post([this] {
-        if (hooks_.saveKeyboardState) hooks_.saveKeyboardState();
-    });
-    transferHooks.refreshCustomColours = post([this] {
-        if (hooks_.refreshCustomColours) hooks_.refreshCustomColours();
-    });
-    return transferHooks;
-}
-
-bool CMainWnd::ReadDeviceState(DeviceKind kind) {
-    // A keyboard with too many keys has been told so by its hook and stays connected.
-    return device::ReadDeviceState(kind, Link(kind), State(kind), ReadHooks(kind)) !=
-           device::ReadStateResult::Incomplete;
-}
-
-void CMainWnd::LoadSavedDeviceProfile() {
-    if (hooks_.loadSavedDeviceProfile) hooks_.loadSavedDeviceProfile();
-}
-
-void CMainWnd::ReadCursorScripts() {
-    if (!hooks_.readCursorScripts) return;
-    // The script files belong to the UI thread, where the page edits them: the rewrite from
-    // what the mouse holds is done there, in order with the arrival's other UI steps.
-    window_.Post([this, image = hooks_.readCursorScripts()] {
-        if (hooks_.showCursorScripts) hooks_.showCursorScripts(image);
-    });
-}
-
-void CMainWnd::SelectSavedProfiles(DeviceKind kind) {
-    window_.Post([this, kind] {
-        if (hooks_.selectSavedProfiles) hooks_.selectSavedProfiles(kind);
-    });
-}
-
-void CMainWnd::RefreshPages(DeviceKind kind) {
-    const unsigned generation = arrivalGeneration_[device::KindIndex(kind)];
-    window_.Post([this, kind, generation] {
-        if (hooks_.refreshPages) hooks_.refreshPages(kind);
-        if (arrivalGeneration_[device::KindIndex(kind)] == generation) arrived_[device::KindIndex(kind)] = true;
-    });
-}
-
-void CMainWnd::StartRepaintTimer(int ms) {
-    window_.Post([this, ms] { repaintTimer_.start(ms); });
-}
-
-void CMainWnd::Announce() { PostMessage(WindowMessage::Announce); }
-
-void CMainWnd::LastDeviceRemoved() { PostMessage(WindowMessage::LastDeviceRemoved); }
-
-void CMainWnd::HideWindow() {
-    window_.Post([this] { HideToTray(); });
-}
-
-// Once per run: the message names the udev rule; which node and why is in the log.
-void CMainWnd::DeviceAccessDenied(DeviceKind) {
-    window_.Post([this] {
-        if (accessMessageShown_ || destroyed_) return;
-        accessMessageShown_ = true;
-        window_.ShowMessageBox(Box("message_text_device_access"));
-    });
 }
 
 }  // namespace corvane::shell
