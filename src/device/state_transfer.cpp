@@ -60,6 +60,9 @@ void Commit(DeviceKind kind, DeviceState& state, const ReadOutcome& outcome) {
     });
 }
 
+// Keyboard and mouse have a slot button; the pad changes slot only when the program asks.
+constexpr bool SwitchesSlotsOnItsOwn(DeviceKind kind) { return kind != DeviceKind::MousePad; }
+
 std::optional<std::uint8_t> ReadActiveSlotByte(DeviceLink& link) {
     std::array<std::uint8_t, 1> slot{};
     if (link.ReadParamRecord(slot, kActiveSlotOffset) != kSuccess) return std::nullopt;
@@ -205,6 +208,14 @@ int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
     state.Read([&](const DeviceImages& images) {
         std::copy_n(images.activeLighting.begin(), ActiveLightingSize(kind), record.begin());
     });
+    // Byte 0 of the record is the slot the device plays. Keyboard and mouse change it on their
+    // own button, and after that the working record still says 0 (or the button was pressed
+    // while this record waited): the byte is taken from the device just before the write, so a
+    // lighting change never moves the device back to another slot. A device that does not say
+    // gets the record's own byte, as before.
+    if (SwitchesSlotsOnItsOwn(kind)) {
+        if (const auto slot = ReadActiveSlotByte(link)) record[kActiveSlotOffset] = *slot;
+    }
     return link.WriteParamRecord(record, 0);
 }
 

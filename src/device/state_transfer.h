@@ -50,9 +50,11 @@ void RereadActiveSlot(DeviceKind kind, DeviceLink& link, DeviceState& state,
                              const StateTransferHooks& hooks = {});
 
 // Sends the working lighting record when `pending` is set, as one 56-byte parameter write at
-// offset 0, and clears the flag. The flag is cleared before the record is taken, so a change
-// made during the write is sent by the next flush, and any number of changes between two flushes
-// go out as one record. The write's result; kSuccess when nothing was pending.
+// offset 0, and clears the flag. Keyboard and mouse are asked for their active slot first: the
+// record goes out with that slot in byte 0, so the write never switches them back. The flag is
+// cleared before the record is taken, so a change made during the write is sent by the next
+// flush, and any number of changes between two flushes go out as one record. The write's
+// result; kSuccess when nothing was pending.
 [[nodiscard]] int FlushLighting(DeviceKind kind, DeviceLink& link, const DeviceState& state,
                                 std::atomic<bool>& pending);
 

@@ -244,17 +244,41 @@ TEST(StateTransferTest, FlushSendsPendingRecordsOnceAndCoalescesChanges) {
     EXPECT_EQ(FlushLighting(DeviceKind::Keyboard, kb.link, state, pending), kSuccess);
     EXPECT_EQ(FlushLighting(DeviceKind::Keyboard, kb.link, state, pending), kSuccess);
 
+    // The keyboard's slot byte, then the record.
     const auto requests = kb.Device().Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].CommandByte(), 6);
-    EXPECT_EQ(requests[0].Length(), 56);
-    EXPECT_EQ(requests[0].Offset(), 0);
-    EXPECT_EQ(requests[0].Payload()[2], 9);
-    EXPECT_EQ(requests[0].Payload()[6], 200);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].CommandByte(), 5);
+    EXPECT_EQ(requests[0].Length(), 1);
+    EXPECT_EQ(requests[1].CommandByte(), 6);
+    EXPECT_EQ(requests[1].Length(), 56);
+    EXPECT_EQ(requests[1].Offset(), 0);
+    EXPECT_EQ(requests[1].Payload()[2], 9);
+    EXPECT_EQ(requests[1].Payload()[6], 200);
     EXPECT_FALSE(pending);
     EXPECT_FALSE(kb.link.syncLighting);
     const auto params = kb.Device().Memory(MemoryArea::Params);
     EXPECT_EQ(params[6], 200);
+}
+
+// Keyboard and mouse also switch slots on their own button. A lighting record sent after the
+// press, whether it was already waiting or follows a change made once the switch was read,
+// leaves the device on the slot it switched to.
+TEST(StateTransferTest, ALightingFlushKeepsTheSlotTheButtonSwitchedTo) {
+    for (DeviceKind kind : {DeviceKind::Keyboard, DeviceKind::Mouse}) {
+        for (const bool reread : {false, true}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(kind)) + (reread ? " after the re-read" : " waiting"));
+            LinkedDevice d(kind);
+            DeviceState state;
+            ASSERT_EQ(ReadDeviceState(kind, d.link, state), ReadStateResult::Complete);
+            ASSERT_TRUE(d.Device().PressSlotButton(2));
+            if (reread) RereadActiveSlot(kind, d.link, state);
+            state.Update([](DeviceImages& images) { images.activeLighting[2] = 0x3C; });
+            std::atomic<bool> pending{true};
+            EXPECT_EQ(FlushLighting(kind, d.link, state, pending), kSuccess);
+            EXPECT_EQ(d.Device().ActiveSlot(), 2);
+            EXPECT_EQ(d.Device().Memory(MemoryArea::Params)[2], 0x3C);  // the change still went out
+        }
+    }
 }
 
 TEST(StateTransferTest, FlushPadsTheRecordOfEachKindWithZeros) {
@@ -274,7 +298,7 @@ TEST(StateTransferTest, FlushPadsTheRecordOfEachKindWithZeros) {
     }};
     FlushLighting(targets);
     EXPECT_TRUE(kb.Device().Requests().empty());
-    const ReportPacket msRequest = ms.Device().Requests().at(0);
+    const ReportPacket msRequest = ms.Device().Requests().at(1);  // after the slot byte's read
     const ReportPacket mpRequest = mp.Device().Requests().at(0);
     const auto msPayload = msRequest.Payload();
     const auto mpPayload = mpRequest.Payload();
