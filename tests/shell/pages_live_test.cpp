@@ -151,6 +151,13 @@ TEST_F(LiveTest, TheDevicesOwnButtonsReachTheWindow) {
     ASSERT_TRUE(Dev(DeviceKind::Keyboard).PressSlotButton(3));
     ASSERT_TRUE(RunUntil([&] { return Record(DeviceKind::Keyboard)[kMode] == 6; }));
     EXPECT_EQ(Params(DeviceKind::Keyboard)[0], 3);
+    // A lighting change made after that is written to the keyboard, which stays on slot 3.
+    Dev(DeviceKind::Keyboard).ClearRequests();
+    PickItem("kb_deng_combo_modeSelect", 2);
+    Flush();
+    EXPECT_EQ(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteParamRecord), 1u);
+    EXPECT_NE(Params(DeviceKind::Keyboard)[kMode], 6);
+    EXPECT_EQ(Params(DeviceKind::Keyboard)[0], 3);
     // The mouse's restore button: factory settings are read back.
     PickItem("ms_deng_combo_modeSelect1", 4);
     Flush();
