@@ -115,7 +115,8 @@ TEST_F(PagesTest, RestoreReadBackWithoutKeyDefaultRewritesOnlyLightingProfiles) 
     Dev(DeviceKind::Keyboard).SetMemory(virt::MemoryArea::Params, kBrightness, brightness);
     main_->HandleMessage(WindowMessage::KeyboardRestored, 0, 0);
     ASSERT_TRUE(RunUntil([&] { return ProfileBytes(ProfileFamily::KbDeng, "p2")[kHeader + kBrightness] == 6; }));
-    RunUntil([] { return false; }, 30);
+    // What the read-back set off (the lists' selections and their sends) has run to its end.
+    Flush();
     EXPECT_FALSE(main_->KeyboardRestoreFlag());
     for (int i = 0; i < 3; ++i) {
         const std::string name = "p" + std::to_string(i);
