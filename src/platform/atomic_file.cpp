@@ -104,7 +104,10 @@ bool ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (!fd.valid()) return false;
 
     bool ok = WriteAll(fd.get(), bytes);
-    if (ok && hadFile) ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
+    // A file its owner could neither read nor write (mode 000, say) is being replaced because it
+    // was unusable: the new one gets the usual mode rather than inheriting the lock-out.
+    const bool ownerUsable = (existing.st_mode & (S_IRUSR | S_IWUSR)) == (S_IRUSR | S_IWUSR);
+    if (ok && hadFile && ownerUsable) ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
     if (ok) ok = ::fsync(fd.get()) == 0;
     ok = fd.Close() && ok;
     if (!ok) {

@@ -137,8 +137,17 @@ std::optional<std::string> ResolveCaseInsensitive(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
                                                        std::size_t maxBytes) {
     if (path.empty() || !FileExists(path)) return std::nullopt;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or device swapped in after the look above must not hang the reader: the open does
+    // not wait for a writer, and only what is still a regular file is read (its reads ignore
+    // O_NONBLOCK).
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> bytes;
     constexpr std::size_t kChunk = 64 * 1024;
     bool ok = true;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/debug_out.h"
+#include "platform/files.h"
 
 namespace corvane::widgets {
 namespace {
@@ -178,6 +179,40 @@ const AttributeList* SkinContext::ClassDefault(std::string_view className) const
     return it == defaults_.end() ? nullptr : &it->second;
 }
 
+namespace {
+
+// Larger than any picture a window shows; a user's own background may be a big photo.
+constexpr std::size_t kMaxImageBytes = 64u << 20;
+
+// Images are read as bytes first: a FIFO, device or folder named as an image (a background the
+// user picked, for example) is refused at once instead of blocking the UI thread in open(), and a
+// huge file is not read at all.
+std::optional<QPixmap> LoadImageFile(const std::string& path) {
+    const platform::WholeFile file = platform::ReadWholeFile(path, kMaxImageBytes);
+    switch (file.outcome) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::Missing: return std::nullopt;
+        case platform::ReadOutcome::NotRegular:
+            platform::debugOut("skin image is not a regular file, ignored: " + path);
+            return std::nullopt;
+        case platform::ReadOutcome::TooLarge:
+            platform::debugOut("skin image larger than " + std::to_string(kMaxImageBytes >> 20) +
+                               " MiB, ignored: " + path);
+            return std::nullopt;
+        case platform::ReadOutcome::Failed:
+            platform::debugOut("skin image could not be read (errno " + std::to_string(file.error) + "): " + path);
+            return std::nullopt;
+    }
+    QPixmap pixmap;
+    if (!pixmap.loadFromData(file.bytes.data(), static_cast<uint>(file.bytes.size()))) {
+        platform::debugOut("skin image could not be decoded: " + path);
+        return std::nullopt;
+    }
+    return pixmap;
+}
+
+}  // namespace
+
 const QPixmap* SkinContext::Image(const std::string& file, qreal devicePixelRatio) {
     if (file.empty()) return nullptr;
     const bool wantHigh = devicePixelRatio >= 1.5;
@@ -189,16 +224,12 @@ const QPixmap* SkinContext::Image(const std::string& file, qreal devicePixelRati
         if (wantHigh) {
             auto high = path;
             high.replace_filename(path.stem().string() + "@2x" + path.extension().string());
-            QPixmap pm;
-            if (std::filesystem::exists(high) && pm.load(ToQString(high.string()))) {
-                pm.setDevicePixelRatio(2.0);
-                loaded = pm;
+            if (std::filesystem::exists(high)) {
+                loaded = LoadImageFile(high.string());
+                if (loaded) loaded->setDevicePixelRatio(2.0);
             }
         }
-        if (!loaded) {
-            QPixmap pm;
-            if (pm.load(ToQString(path.string()))) loaded = pm;
-        }
+        if (!loaded) loaded = LoadImageFile(path.string());
         if (!loaded && missingImages_.insert(file).second) {
             platform::debugOut("skin image missing: " + file);
         }

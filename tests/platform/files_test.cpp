@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "platform/atomic_file.h"
@@ -65,6 +67,28 @@ TEST(Files, ResolveCopyMoveDelete) {
     EXPECT_EQ(ListFiles(dir), (std::vector<std::string>{"KbDengDefault.LED", "copy.led"}));
 }
 
+// What stands where a settings file belongs but is no file is never read, and never waits: a
+// FIFO without a writer, a link to a device, a folder.
+TEST(Files, ReadsOnlyRegularFilesAndNeverBlocks) {
+    TestHome home;
+    const std::string dir = home.root() + "/";
+    ASSERT_EQ(::mkfifo((dir + "fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir + "zero");
+    std::filesystem::create_directory(dir + "folder");
+    struct Case {
+        const char* name;
+        ReadOutcome outcome;
+    };
+    for (const Case& c : {Case{"fifo", ReadOutcome::NotRegular}, Case{"zero", ReadOutcome::NotRegular},
+                          Case{"folder", ReadOutcome::NotRegular}, Case{"absent", ReadOutcome::Missing}}) {
+        EXPECT_FALSE(ReadFileBytes(dir + c.name)) << c.name;
+        EXPECT_EQ(ReadWholeFile(dir + c.name).outcome, c.outcome) << c.name;
+    }
+    WriteText(dir + "plain", "x");
+    EXPECT_EQ(ReadWholeFile(dir + "plain").outcome, ReadOutcome::Ok);
+    EXPECT_EQ(ReadWholeFile(dir + "plain", 0).outcome, ReadOutcome::TooLarge);
+}
+
 TEST(AtomicFile, FaultsLeaveOldContent) {
     TestHome home;
     const std::string path = home.root() + "/f.bin";
@@ -78,6 +102,27 @@ TEST(AtomicFile, FaultsLeaveOldContent) {
     EXPECT_EQ(ListFiles(home.root()), (std::vector<std::string>{"f.bin"}));
     EXPECT_FALSE(WriteFileAtomically(home.root(), std::string_view("x")));  // a folder
     EXPECT_FALSE(WriteFileAtomically("", std::string_view("x")));
+}
+
+// A replaced file keeps its permissions, unless its owner could not use it: then the new one
+// gets the mode a new file gets, so a file locked at mode 000 is not locked again.
+TEST(AtomicFile, KeepsThePermissionsOfAFileItsOwnerCouldUse) {
+    TestHome home;
+    const std::string path = home.root() + "/f.bin";
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct Case {
+        mode_t before;
+        mode_t after;
+    };
+    for (const Case& c : {Case{0600, 0600}, Case{0640, 0640}, Case{0000, 0666 & ~mask}, Case{0200, 0666 & ~mask}}) {
+        ASSERT_TRUE(WriteFileAtomically(path, std::string_view("old")));
+        ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+        ASSERT_TRUE(WriteFileAtomically(path, std::string_view("new")));
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.after) << std::oct << c.before;
+    }
 }
 
 TEST(Utf8, InvalidBytesBecomeReplacementCharacters) {

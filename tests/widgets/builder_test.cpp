@@ -308,6 +308,24 @@ TEST_F(BuilderTest, ImagesByStateAndMissingOnesNoted) {
     EXPECT_EQ(w.MissingImages(), (std::set<std::string>{"nope.png"}));
 }
 
+// A FIFO, a device or a folder named as an image (a background the user picked) is not an
+// image: it is refused at once, never opened in a way that waits for a writer.
+TEST_F(BuilderTest, ImagesThatAreNotRegularFilesAreRefusedWithoutBlocking) {
+    const auto fifo = skin.Dir() / "fifo.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", skin.Dir() / "zero.png");
+    std::filesystem::create_directory(skin.Dir() / "folder.png");
+    auto& w = Build(R"(<Container><Control name="a" float="true" pos="0,0,10,10" bkimage="fifo.png"/>
+        <Control name="b" float="true" pos="10,0,20,10" bkimage="zero.png"/>
+        <Control name="c" float="true" pos="20,0,30,10" bkimage="folder.png"/>
+        <Control name="d" float="true" pos="30,0,40,10" bkimage="fifo.png"/></Container>)");
+    QElapsedTimer timer;
+    timer.start();
+    w.LoadAllImages();
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(w.MissingImages(), (std::set<std::string>{"fifo.png", "folder.png", "zero.png"}));
+}
+
 TEST_F(BuilderTest, WindowInitComesOnceFromTheEventLoop) {
     auto& w = Build("<Container name=\"root\"/>");
     w.Launch(false);
