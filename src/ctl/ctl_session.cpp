@@ -42,7 +42,8 @@ public:
             if (platform::TickMs() >= deadline) break;
             platform::SleepMs(kConnectRetryMs);
         }
-        err_ << "corvane-ctl: no running instance\n";
+        err_ << "corvane-ctl: no running instance (looked in "
+             << (folder_.empty() ? std::string("no usable runtime folder") : folder_) << ")\n";
         return false;
     }
 

@@ -77,15 +77,59 @@ std::optional<PeerCredentials> PeerOf(int fd) {
 
 bool SameUserPeer(const PeerCredentials& peer) { return peer.uid == ::getuid(); }
 
-std::string UserRuntimeFolder() {
-    if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg != nullptr && *xdg == '/') {
-        std::string folder(xdg);
-        if (OwnedPrivateFolder(folder, true)) return folder;
+namespace {
+
+// A folder of ours that nobody else may enter and that we may create files in. The owner's mode
+// bits decide, not access(): root may write anywhere, but a folder its owner made read-only is
+// no place for the lock either.
+bool UsablePrivateFolder(const std::string& path) {
+    struct stat st {};
+    if (!OwnedPrivateFolder(path, true) || ::stat(path.c_str(), &st) != 0) return false;
+    return (st.st_mode & (S_IWUSR | S_IXUSR)) == (S_IWUSR | S_IXUSR);
+}
+
+// folder, made with mode 0700 when missing, if it is ours to use.
+bool MakeUsablePrivateFolder(const std::string& folder) {
+    if (folder.empty() || folder.front() != '/') return false;
+    if (::mkdir(folder.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
+    return UsablePrivateFolder(folder);
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+}  // namespace
+
+std::string ChooseRuntimeFolder(const RuntimeFolderPlaces& places) {
+    if (!places.xdgRuntime.empty() && places.xdgRuntime.front() == '/' && UsablePrivateFolder(places.xdgRuntime)) {
+        return places.xdgRuntime;
     }
-    std::string folder = "/tmp/corvane-" + std::to_string(::getuid());
-    if (::mkdir(folder.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return {};
     // Somebody else's folder, a link, or one others can enter is never used.
-    return OwnedPrivateFolder(folder, true) ? folder : std::string{};
+    if (MakeUsablePrivateFolder(places.tmpFolder)) return places.tmpFolder;
+    // /tmp taken by another user or not writable: a folder in our own cache, which every start
+    // with the same home finds too.
+    if (!places.cacheHome.empty() && places.cacheHome.front() == '/') {
+        ::mkdir(places.cacheHome.c_str(), kPrivateFolderMode);
+        if (OwnedPrivateFolder(places.cacheHome, false)) {
+            const std::string folder = places.cacheHome + "/corvane";
+            if (MakeUsablePrivateFolder(folder)) return folder;
+        }
+    }
+    return {};
+}
+
+std::string UserRuntimeFolder() {
+    RuntimeFolderPlaces places;
+    places.xdgRuntime = Env("XDG_RUNTIME_DIR");
+    places.tmpFolder = "/tmp/corvane-" + std::to_string(::getuid());
+    places.cacheHome = Env("XDG_CACHE_HOME");
+    if (places.cacheHome.empty() || places.cacheHome.front() != '/') {
+        const std::string home = Env("HOME");
+        if (!home.empty() && home.front() == '/') places.cacheHome = home + "/.cache";
+    }
+    return ChooseRuntimeFolder(places);
 }
 
 InstanceServer::~InstanceServer() { Stop(); }

@@ -42,9 +42,17 @@ inline constexpr std::size_t kMaxInstanceLineLength = 4096;
 // closed at once when every connection is in the middle of a command.
 inline constexpr std::size_t kMaxInstanceConnections = 16;
 
-// The user's runtime folder: $XDG_RUNTIME_DIR when it is an existing folder owned by us that
-// nobody else may enter, else a private folder /tmp/corvane-<uid> (created with mode 0700).
-// Empty when neither is usable.
+// Where the instance's lock and socket live: the first of these that is a folder owned by us,
+// that nobody else may enter and that we may write in: $XDG_RUNTIME_DIR; /tmp/corvane-<uid>
+// (created with mode 0700); corvane/ in the user's cache folder ($XDG_CACHE_HOME or
+// ~/.cache, created likewise). Empty when none is usable.
+struct RuntimeFolderPlaces {
+    std::string xdgRuntime;
+    std::string tmpFolder;
+    std::string cacheHome;
+};
+std::string ChooseRuntimeFolder(const RuntimeFolderPlaces& places);
+// The same for this process's environment and user.
 std::string UserRuntimeFolder();
 
 enum class InstanceClaim { First, AnotherRuns, Failed };

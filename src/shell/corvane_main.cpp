@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -26,6 +27,7 @@
 #include "platform/data_folders.h"
 #include "platform/debug_out.h"
 #include "platform/instance_socket.h"
+#include "platform/log.h"
 #include "platform/tick.h"
 #include "shell/command_line.h"
 #include "scripting/control_commands.h"
@@ -152,11 +154,23 @@ int main(int argc, char** argv) {
 
     // One instance per user: a second start hands over to the first and ends.
     platform::InstanceServer instance;
-    const auto claim = instance.Claim(platform::kInstanceName);
+    const std::string runtimeFolder = platform::UserRuntimeFolder();
+    const auto claim = instance.Claim(platform::kInstanceName, runtimeFolder);
     if (claim == platform::InstanceClaim::AnotherRuns) {
         platform::InstanceClient client;
-        if (client.Connect(platform::kInstanceName)) client.Request(platform::kRegisteredMessageName);
+        if (client.Connect(platform::kInstanceName, runtimeFolder)) client.Request(platform::kRegisteredMessageName);
         return 0;
+    }
+    if (claim == platform::InstanceClaim::Failed) {
+        platform::Log(platform::LogCategory::Shell, platform::LogLevel::Warn,
+                      runtimeFolder.empty()
+                          ? "instance: no private folder for the instance lock ($XDG_RUNTIME_DIR, /tmp/corvane-UID, "
+                            "the cache folder); a second start will not find this one"
+                          : "instance: the lock in " + runtimeFolder + " could not be taken (" + std::strerror(errno) +
+                                "); a second start will not find this one");
+    } else {
+        platform::Log(platform::LogCategory::Shell, platform::LogLevel::Info,
+                      "instance: lock and socket in " + runtimeFolder);
     }
 
     // We are the instance: what a crash of an earlier one left half-written goes.

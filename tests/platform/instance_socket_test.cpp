@@ -149,5 +149,42 @@ TEST(UserRuntimeFolder, IsOwnedByUs) {
     EXPECT_EQ(st.st_uid, ::getuid());
 }
 
+// The lock goes where this user alone may write: a runtime folder its owner made read-only, or
+// a /tmp folder that is a link (as another user's would be refused), hands over to the next
+// place, ending in the user's cache folder, which every start with the same home finds.
+TEST(UserRuntimeFolder, FallsBackToAFolderWeOwnAndMayWrite) {
+    const auto root = std::filesystem::temp_directory_path() / ("corvane-runtime-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root);
+    const std::string xdg = (root / "xdg").string();
+    ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
+    const std::string tmp = (root / "tmp-corvane").string();
+    const std::string cache = (root / "cache").string();
+
+    RuntimeFolderPlaces places{xdg, tmp, cache};
+    EXPECT_EQ(ChooseRuntimeFolder(places), xdg);
+    ASSERT_EQ(::chmod(xdg.c_str(), 0500), 0);
+    EXPECT_EQ(ChooseRuntimeFolder(places), tmp);
+    struct stat st {};
+    ASSERT_EQ(::stat(tmp.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    std::filesystem::remove(tmp);
+    std::filesystem::create_directory_symlink(root, tmp);
+    EXPECT_EQ(ChooseRuntimeFolder(places), cache + "/corvane");
+    ASSERT_EQ(::stat((cache + "/corvane").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // The claim works there, and a second claim of the same places sees the first.
+    InstanceServer first;
+    EXPECT_EQ(first.Claim("T", ChooseRuntimeFolder(places)), InstanceClaim::First);
+    InstanceServer second;
+    EXPECT_EQ(second.Claim("T", ChooseRuntimeFolder(places)), InstanceClaim::AnotherRuns);
+
+    EXPECT_EQ(ChooseRuntimeFolder({"", "", ""}), "");
+    EXPECT_EQ(ChooseRuntimeFolder({"relative", "", "also-relative"}), "");
+    first.Stop();
+    ::chmod(xdg.c_str(), 0700);
+    std::filesystem::remove_all(root);
+}
+
 }  // namespace
 }  // namespace corvane::platform
