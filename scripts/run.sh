@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target corvane
+cmake --build --preset default -j "$(nproc)" --target corvane corvane-ctl
 args=(--virtual-devices="$PWD/build/virtual-devices")
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   args+=(--screenshots="$PWD/build/screenshots")

@@ -145,6 +145,35 @@ bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view progra
                                                 program);
 }
 
+bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries) {
+    const IndexSections& s = Family(family).sections;
+    const int count = static_cast<int>(entries.size());
+    bool accepted = true;
+    const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
+        accepted = doc.Set(s.count, kCountKey, std::to_string(count));
+        for (int i = 0; i < count; ++i) {
+            const IndexEntry& e = entries[static_cast<std::size_t>(i)];
+            accepted = doc.Set(s.names, Key(i), e.name) && accepted;
+            accepted = doc.Set(s.links, Key(i), e.linked ? kLinked : kNotLinked) && accepted;
+            accepted = doc.Set(s.programs, Key(i), e.program) && accepted;
+        }
+    });
+    return accepted && stored;
+}
+
+bool AppendFamilyEntry(ProfileFamily family, int index, std::string_view name) {
+    const IndexSections& s = Family(family).sections;
+    bool accepted = true;
+    const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
+        accepted = doc.Set(s.count, kCountKey, std::to_string(index + 1));
+        accepted = doc.Set(s.names, Key(index), name) && accepted;
+        // The new entry starts unlinked, whatever an earlier list left there.
+        accepted = doc.Set(s.links, Key(index), kNotLinked) && accepted;
+        accepted = doc.Set(s.programs, Key(index), kNotLinkedProgram) && accepted;
+    });
+    return accepted && stored;
+}
+
 std::optional<std::string> MessageForReadResult(int result) {
     if (result == kProfileMissing) return std::string(kMessageFileMissing);
     if (result == kProfileBadFormat) return std::string(kMessageBadFormat);

@@ -60,6 +60,21 @@ int ReadSelect(ProfileFamily family);
 bool ReadLinkFlag(ProfileFamily family, int index);
 std::string ReadLinkedProgram(ProfileFamily family, int index);
 
+// What the index stores as the program of an entry that is not linked.
+inline constexpr std::string_view kNotLinkedProgram = " ";
+
+// One entry of a family's list as the index stores it.
+struct IndexEntry {
+    std::string name;
+    bool linked = false;
+    std::string program = std::string(kNotLinkedProgram);
+};
+// Replaces the family's list in its index file (count, names, link flags, programs) in one
+// atomic write. What lies past the new count stays (nothing reads it); "select" is left as it is.
+bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries);
+// Appends one entry (count, name, unlinked) in one atomic write.
+bool AppendFamilyEntry(ProfileFamily family, int index, std::string_view name);
+
 // Writes store decimal text; their results may be ignored, as the callers do.
 bool WriteProfileCount(ProfileFamily family, int count);
 bool WriteProfileName(ProfileFamily family, int index, std::string_view name);

@@ -76,6 +76,28 @@ TEST(ProfileIndex, CountsAndNamesAsRead) {
     EXPECT_EQ(NamesOf(negative, ProfileFamily::KbKey), Names{"Profile 1"});
 }
 
+// A list operation stores the family's whole list at once, beside the other family's sections.
+TEST(ProfileIndex, AListIsWrittenWholeInOneWrite) {
+    TestHome home;
+    WriteText(home.kb() + "kbProfile.ini",
+              "[PROFILEDENGCOUNT]\ncount=1\n[PROFILEDENGNAME]\n0=Light\n[PROFILECOUNT]\ncount=3\n"
+              "[PROFILENAME]\n0=A\n1=B\n2=C\n[PROFILESELECT]\nselect=2\n");
+    ASSERT_TRUE(WriteFamilyEntries(ProfileFamily::KbKey, {{"A", false, " "}, {"C", true, "/usr/bin/game"}}));
+    const FamilyIndex keys = ReadFamilyIndex(ProfileFamily::KbKey);
+    EXPECT_EQ(keys.count, 2);
+    EXPECT_EQ(keys.names, (Names{"A", "C"}));
+    EXPECT_EQ(keys.linked, (std::vector<bool>{false, true}));
+    EXPECT_EQ(keys.programs, (Names{" ", "/usr/bin/game"}));
+    EXPECT_EQ(keys.select, 2);  // left to the caller
+    EXPECT_EQ(ReadFamilyIndex(ProfileFamily::KbDeng).names, Names{"Light"});
+
+    ASSERT_TRUE(AppendFamilyEntry(ProfileFamily::KbKey, 2, "D"));
+    const FamilyIndex appended = ReadFamilyIndex(ProfileFamily::KbKey);
+    EXPECT_EQ(appended.names, (Names{"A", "C", "D"}));
+    EXPECT_EQ(appended.linked, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(appended.programs[2], " ");
+}
+
 TEST(ProfileIndex, FirstStartCreatesKeyboardProfilesFromDefaults) {
     TestHome home;
     ShipDefault(home, ProfileFamily::KbDeng, 0x11);

@@ -10,7 +10,6 @@ constexpr const char* kAlreadyLinkedText = "message_text_13";
 constexpr const char* kNoFollowText = "ui_link_unavailable";
 constexpr const char* kNoFollowTip = "ui_link_unavailable_tip";
 constexpr const char* kUnknownBackend = "unknown";
-constexpr const char* kNotLinkedProgram = " ";
 // Programs are chosen among all files, starting where most of them live.
 constexpr const char* kProgramFilter = "(*) | *||";
 constexpr const char* kProgramFolder = "/usr/bin/";
@@ -74,7 +73,7 @@ void ProfileLinks::ShowLinked(ProfileFamily family, int index, const std::string
 
 void ProfileLinks::ClearLink(ProfileFamily family, int index) {
     if (auto* check = model_.window.FindOption(Named(family, "_profile_link_check"))) check->SetSelected(false, false);
-    if (auto* edit = model_.window.Find(Named(family, "_profile_link_edit"))) edit->SetText(kNotLinkedProgram);
+    if (auto* edit = model_.window.Find(Named(family, "_profile_link_edit"))) edit->SetText(std::string(kNotLinkedProgram));
     if (auto* shown = model_.window.Find(Named(family, "_profile_link_name_hor"))) shown->SetVisible(false);
     if (index < 0) return;
     WriteLinkFlag(family, index, false);

@@ -1,6 +1,9 @@
 #include "profiles/pages/profile_list_page.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/debug_out.h"
 #include "platform/files.h"
@@ -20,7 +23,6 @@ constexpr const char* kDeleteConfirmText = "message_text_12";
 constexpr const char* kNameMissingText = "message_text_14";
 constexpr const char* kNameTakenText = "message_text_15";
 constexpr const char* kOverwriteText = "profile_export_overwrite";
-constexpr const char* kNotLinkedProgram = " ";
 
 struct DevicePanel {
     const char* spreadButton;
@@ -56,6 +58,18 @@ bool AnyEntry(const ui::ItemList& list, const std::string& name, bool byUserData
         if (item && platform::EqualsIgnoreCase(byUserData ? item->UserData() : item->Text(), name)) return true;
     }
     return false;
+}
+
+// The list's names folded once, for a search of a free name that tries many candidates.
+std::unordered_set<std::string> FoldedNames(const ui::ItemList& list, bool byUserData) {
+    std::unordered_set<std::string> names;
+    names.reserve(static_cast<std::size_t>(list.Count()));
+    for (int j = 0; j < list.Count(); ++j) {
+        if (const ui::Control* item = list.ItemAt(j)) {
+            names.insert(platform::CaseFoldKey(byUserData ? item->UserData() : item->Text()));
+        }
+    }
+    return names;
 }
 
 }  // namespace
@@ -107,12 +121,7 @@ void ProfileListPage::SpreadKeyboardLighting(const std::vector<std::uint8_t>& pa
 void ProfileListPage::AppendEntry(ProfileFamily family, const std::string& name) {
     auto* list = List(family);
     if (auto* row = list->AddLabelRow(name, name, kRowHeight)) row->SetAttribute("style", kRowStyle);
-    const int last = list->Count() - 1;
-    WriteProfileCount(family, list->Count());
-    WriteProfileName(family, last, name);
-    // The new index starts unlinked, whatever an earlier delete left there.
-    WriteLinkFlag(family, last, false);
-    WriteLinkedProgram(family, last, kNotLinkedProgram);
+    AppendFamilyEntry(family, list->Count() - 1, name);
 }
 
 void ProfileListPage::SelectLast(ProfileFamily family) {
@@ -131,9 +140,10 @@ void ProfileListPage::AddClicked(ProfileFamily family) {
 void ProfileListPage::NewProfile(ProfileFamily family) {
     auto* list = List(family);
     if (!list) return;
+    const auto taken = FoldedNames(*list, /*byUserData=*/false);
     int n = 1;
     std::string name = NewProfileName(family, n);
-    while (AnyEntry(*list, name, /*byUserData=*/false)) name = NewProfileName(family, ++n);
+    while (taken.contains(platform::CaseFoldKey(name))) name = NewProfileName(family, ++n);
 
     // The default is read first, so that a missing one leaves no entry without a file.
     const auto payload = ReadForUser(family, DefaultProfilePath(family));
@@ -179,19 +189,21 @@ void ProfileListPage::DeleteProfile(ProfileFamily family, int index) {
     // The other keyboard list may be shorter after a copy; it never loses its last entry.
     if (!list || index < 0 || index >= list->Count() || list->Count() <= 1) return;
     const FamilyIndex before = ReadFamilyIndex(family);
-    platform::DeleteFile(ProfilePath(family, list->ItemAt(index)->UserData()));
+    const std::string path = ProfilePath(family, list->ItemAt(index)->UserData());
     list->RemoveAt(index);
     const int n = list->Count();
-    WriteProfileCount(family, n);
     auto linkAt = [&](int j) { return j < before.count && before.linked[j]; };
     auto programAt = [&](int j) { return j < before.count ? before.programs[j] : std::string("0"); };
+    std::vector<IndexEntry> entries;
+    entries.reserve(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j) {
-        WriteProfileName(family, j, list->ItemAt(j)->UserData());
         // Entries behind the deleted one move up with their links.
         const int from = j < index ? j : j + 1;
-        WriteLinkFlag(family, j, linkAt(from));
-        WriteLinkedProgram(family, j, programAt(from));
+        entries.push_back({list->ItemAt(j)->UserData(), linkAt(from), programAt(from)});
     }
+    // The whole list in one write, and the file only once no entry names it: an end at any
+    // moment leaves an index whose every name has its file.
+    if (WriteFamilyEntries(family, entries)) platform::DeleteFile(path);
     SelectLast(family);
 }
 
@@ -200,7 +212,8 @@ void ProfileListPage::CopyProfile(ProfileFamily family) {
     if (!list || list->CurSel() < 0) return;
     const std::string source = list->ItemAt(list->CurSel())->UserData();
     std::string name = source + kCopySuffix;
-    while (AnyEntry(*list, name, /*byUserData=*/true)) {
+    const auto taken = FoldedNames(*list, /*byUserData=*/true);
+    while (taken.contains(platform::CaseFoldKey(name))) {
         name += kCopySuffix;
         platform::debugOut(name);
     }
