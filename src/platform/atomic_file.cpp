@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <optional>
 #include <string>
@@ -115,6 +117,9 @@ bool ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
         ::unlink(temp.c_str());
         errno = error;
         return false;
+    }
+    if (g_fault.load() == AtomicWriteFault::SlowDisk) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSlowDiskMs));
     }
     if (g_fault.load() == AtomicWriteFault::BeforeRename) {
         errno = EIO;

@@ -31,7 +31,10 @@ enum class AtomicWriteFault {
     BeforeRename,
     // The disk fills up half-way through the temporary file (a short write, then ENOSPC).
     DiskFull,
+    // A slow disk: each write takes kSlowDiskMs longer before its rename.
+    SlowDisk,
 };
+inline constexpr int kSlowDiskMs = 150;
 
 // Makes every atomic write in the process fail with the given fault while it lives.
 class ScopedAtomicWriteFault {

@@ -2,6 +2,7 @@
 // skin, with the index file and the profile files checked after each.
 
 #include "pages_fixture.h"
+#include "platform/atomic_file.h"
 
 #include <cstdlib>
 
@@ -227,6 +228,35 @@ TEST_F(ProfileListsTest, ExportWritesTheWholeProfileAndAsksBeforeReplacingAFile)
     Confirm({"profile_export_overwrite"});
     Click("kb_pro_deng_export_btn");
     EXPECT_EQ(ReadFile(target.string()), exported);
+}
+
+// A change's save may still wait in the writer (a slow disk) when the user copies, exports or
+// imports: what is read, and what an import writes, comes after it.
+TEST_F(ProfileListsTest, ListOperationsReadAfterTheWaitingSave) {
+    Start({DeviceKind::Keyboard});
+    const auto target = home_ / "lighting.led";
+    platform::ScopedAtomicWriteFault slow(platform::AtomicWriteFault::SlowDisk);
+    Slide("kb_deng_light_slider", 1);
+    ChooseFile(target.string());
+    Click("kb_pro_deng_export_btn");
+    EXPECT_EQ(ReadFile(target.string()).at(kHeader + kBrightness), 1);
+
+    Slide("kb_deng_light_slider", 3);
+    Click("kb_pro_deng_copy_btn");
+    Flush();
+    ui::ItemList* list = List(ProfileFamily::KbDeng);
+    const auto copy = profiles::ProfilePath(ProfileFamily::KbDeng, list->ItemAt(list->Count() - 1)->UserData());
+    EXPECT_EQ(ReadFile(copy).at(kHeader + kBrightness), 3);
+
+    // The imported file replaces the profile; the earlier change's save does not land over it.
+    PickItem("kb_deng_profile_combo", 0);
+    Flush();
+    Slide("kb_deng_light_slider", 2);
+    ChooseFile(target.string());
+    Click("kb_pro_deng_import_btn");
+    Flush();
+    const auto first = profiles::ProfilePath(ProfileFamily::KbDeng, list->ItemAt(0)->UserData());
+    EXPECT_EQ(ReadFile(first).at(kHeader + kBrightness), 1);
 }
 
 TEST_F(ProfileListsTest, PanelButtonsShowAndHideTheirPanels) {

@@ -104,6 +104,9 @@ void ProfileListPage::Toggle(const std::string& name) {
 }
 
 std::optional<std::vector<std::uint8_t>> ProfileListPage::ReadForUser(ProfileFamily family, const std::string& path) {
+    // A save of this profile may still wait in the writer: what is read here (and written after
+    // it, by an import) must come after that save.
+    model_.FlushWrites();
     std::vector<std::uint8_t> payload(Family(family).payloadSize, 0);
     const int result = path.empty() ? kProfileMissing : ReadProfileFile(path, payload);
     if (const auto message = MessageForReadResult(result)) {
