@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -180,14 +181,58 @@ std::optional<std::string> MessageForReadResult(int result) {
     return std::nullopt;
 }
 
+namespace {
+
+// Why an index file that exists cannot be read whole, or nothing when it can (or is missing).
+std::optional<std::string> UnreadableIndexReason(const std::string& path) {
+    const platform::WholeFile file = platform::ReadWholeFile(path);
+    switch (file.outcome) {
+        case platform::ReadOutcome::Ok:
+        case platform::ReadOutcome::Missing: return std::nullopt;
+        case platform::ReadOutcome::NotRegular: return "not a regular file";
+        case platform::ReadOutcome::TooLarge: return "larger than 16 MiB";
+        case platform::ReadOutcome::Failed: return std::string("cannot be read: ") + std::strerror(file.error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
     ProfileIndexLoad load;
     for (const ProfileFamily family : FamiliesOf(kind)) load.lists.push_back({family, {}});
     for (FamilyList& list : load.lists) {
         const FamilyInfo& f = Family(list.family);
+        const std::string indexPath = ProfileIndexFile(list.family).path();
+        // An index that exists but cannot be read is no first run: nothing is written, not the
+        // index and no profile, and the user is told. The family shows what stands on disk.
+        if (const auto reason = UnreadableIndexReason(indexPath)) {
+            platform::debugOut("profiles: " + indexPath + " " + *reason + "; its profiles are left as they are");
+            if (!load.unreadableIndex) load.unreadableIndex = UnreadableIndex{indexPath, *reason};
+            if (platform::FileExists(ProfilePath(list.family, f.firstRunName))) list.names.emplace_back(f.firstRunName);
+            continue;
+        }
         const FamilyIndex index = ReadFamilyIndex(list.family);
         if (index.count != 0) {
             list.names = index.names;  // empty for a negative count
+            continue;
+        }
+        const IndexSections& s = f.sections;
+        auto writeFirstEntry = [&] {
+            ProfileIndexFile(list.family).Update([&](platform::IniDocument& doc) {
+                doc.Set(s.count, kCountKey, "1");
+                doc.Set(s.links, Key(0), kNotLinked);
+                doc.Set(s.names, Key(0), f.firstRunName);
+                doc.Set(s.select, kSelectKey, "0");
+            });
+        };
+        // A profile of the first run's name already there (an index lost or emptied) is the
+        // user's: it is listed, never replaced by the shipped default.
+        if (platform::FileExists(ProfilePath(list.family, f.firstRunName))) {
+            platform::debugOut("profiles: " + indexPath + " lists no " + std::string(f.firstRunName) +
+                               " profile; the existing file is kept and listed");
+            list.names.emplace_back(f.firstRunName);
+            writeFirstEntry();
             continue;
         }
         // First run of this family: its first profile is a copy of the shipped default.
@@ -199,13 +244,7 @@ ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
         }
         WriteProfileFile(ProfilePath(list.family, f.firstRunName), payload, f.device);
         list.names.emplace_back(f.firstRunName);
-        const IndexSections& s = f.sections;
-        ProfileIndexFile(list.family).Update([&](platform::IniDocument& doc) {
-            doc.Set(s.count, kCountKey, "1");
-            doc.Set(s.links, Key(0), kNotLinked);
-            doc.Set(s.names, Key(0), f.firstRunName);
-            doc.Set(s.select, kSelectKey, "0");
-        });
+        writeFirstEntry();
     }
     return load;
 }

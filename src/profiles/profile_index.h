@@ -83,15 +83,22 @@ bool WriteLinkFlag(ProfileFamily family, int index, bool linked);
 bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view program);
 
 // The lists of one device's families, built from its index file at start-up; a family whose
-// count is 0 gets its first profile from the shipped default file. Showing the lists is the
-// page's job.
+// count is 0 gets its first profile from the shipped default file, unless a profile of that
+// name exists (it is kept and listed). An index file that exists but cannot be read is left as
+// it is and so is every profile. Showing the lists is the page's job.
 struct FamilyList {
     ProfileFamily family;
     std::vector<std::string> names;
 };
+// An index file that exists but could not be read whole: which, and why.
+struct UnreadableIndex {
+    std::string path;
+    std::string reason;
+};
 struct ProfileIndexLoad {
     std::vector<FamilyList> lists;       // every family of the device, in build order
     std::optional<std::string> message;  // "message_text_8"/"message_text_9" to show, if any
+    std::optional<UnreadableIndex> unreadableIndex;
 };
 ProfileIndexLoad LoadProfileIndex(device::DeviceKind kind);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <vector>
 
@@ -113,6 +115,54 @@ TEST(ProfileIndex, FirstStartCreatesKeyboardProfilesFromDefaults) {
               "0=Profile 1\n[PROFILEDENGSELECT]\nselect=0\n"
               "[PROFILECOUNT]\ncount=1\n[PROFILELIKEEXE]\n0=0\n[PROFILENAME]\n0=Profile 1\n"
               "[PROFILESELECT]\nselect=0\n");
+}
+
+// Only an index that does not exist is a first run. One that exists but cannot be read leaves
+// the index and every profile as they are and says which file and why; one that reads as empty
+// or as noise lists the user's existing first profile instead of replacing it with the default.
+TEST(ProfileIndex, AnIndexThatCannotBeReadNeverCostsTheUsersProfiles) {
+    struct Case {
+        const char* what;
+        void (*make)(const std::string& index);
+        bool readable;
+    };
+    const Case cases[] = {
+        {"a folder", [](const std::string& index) { std::filesystem::create_directory(index); }, false},
+        {"a FIFO", [](const std::string& index) { ASSERT_EQ(::mkfifo(index.c_str(), 0600), 0); }, false},
+        {"a link to /dev/zero", [](const std::string& index) { std::filesystem::create_symlink("/dev/zero", index); },
+         false},
+        {"larger than the limit",
+         [](const std::string& index) {
+             WriteText(index, "[X]\n");
+             std::filesystem::resize_file(index, 17u << 20);
+         },
+         false},
+        {"empty", [](const std::string& index) { WriteText(index, ""); }, true},
+        {"noise", [](const std::string& index) { WriteBytes(index, Bytes{0xFF, 0x00, 0x5B, 0x9A, 0x3D, 0x0A, 0x01}); },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestHome home;
+        ShipDefault(home, ProfileFamily::KbDeng, 0x11);
+        ShipDefault(home, ProfileFamily::KbKey, 0x22);
+        const Bytes mine = ProfileBytes(1958, 0x77, 1);
+        WriteBytes(home.kb() + "Profile 1.led", mine);
+        const std::string index = home.kb() + "kbProfile.ini";
+        c.make(index);
+        const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::Keyboard);
+        EXPECT_EQ(ReadBytes(home.kb() + "Profile 1.led"), mine);
+        EXPECT_EQ(NamesOf(load, ProfileFamily::KbDeng), Names{"Profile 1"});
+        EXPECT_EQ(load.unreadableIndex.has_value(), !c.readable);
+        if (!c.readable) {
+            EXPECT_EQ(load.unreadableIndex->path, index);
+            EXPECT_FALSE(platform::FileExists(home.kb() + "Profile 1.pro"));  // nothing created either
+            EXPECT_TRUE(NamesOf(load, ProfileFamily::KbKey).empty());
+        } else {
+            EXPECT_EQ(ReadProfileName(ProfileFamily::KbDeng, 0), "Profile 1");
+            EXPECT_EQ(ReadBytes(home.kb() + "Profile 1.pro"), ProfileBytes(512, 0x22, 1));  // a real first run
+        }
+    }
 }
 
 TEST(ProfileIndex, MissingOrDamagedDefaultStopsTheDevice) {

@@ -16,6 +16,7 @@ using device::DeviceKind;
 using lighting::pages::ProfileExtras;
 
 constexpr int kRowHeight = 25;
+constexpr const char* kIndexUnreadableText = "message_profile_index_unreadable";
 // The shipped lighting defaults of the mouse and pad are taken as far as the device keeps them.
 constexpr std::size_t kDeviceLightingDefaultSize = device::kParamTransferSize;
 constexpr std::uint8_t kResetPointerSpeed = 10;
@@ -67,6 +68,15 @@ void ProfilePages::Init(DeviceKind kind) {
         for (const std::string& name : list.names) combo->AddLabelRow(name, name, kRowHeight);
     }
     if (load.message) ShowMessage(*load.message);
+    if (load.unreadableIndex) {
+        // Once per file and run: each arrival of the device reads the index again.
+        const std::string& path = load.unreadableIndex->path;
+        if (std::find(toldUnreadable_.begin(), toldUnreadable_.end(), path) == toldUnreadable_.end()) {
+            toldUnreadable_.push_back(path);
+            ShowMessage(model_.window.LanguageText(kIndexUnreadableText) + "\n" + path + " (" +
+                        load.unreadableIndex->reason + ")");
+        }
+    }
 }
 
 void ProfilePages::WithBlocks(DeviceKind kind, const std::function<void(const SettingBlocks&)>& f) {

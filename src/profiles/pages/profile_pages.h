@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "device/device_kind.h"
@@ -72,6 +73,7 @@ private:
     lighting::pages::LightingPage& lighting_;
     lighting::pages::MousePage& mouse_;
     Hooks hooks_;
+    std::vector<std::string> toldUnreadable_;  // index files the user was told of this run
 };
 
 }  // namespace corvane::profiles::pages
