@@ -19,13 +19,15 @@ inline constexpr std::string_view kMessageTooManySteps = "message_text_16";
 // bank (so key entries and macro numbers agree), then saves the device's selected key profile
 // (mouse: device profile). 1 when it ran; 0 when the image does not fit the device's macro memory
 // ("message_text_16" with the number of steps to remove): then nothing is sent or saved.
-// Device results are not examined: a missing device still gets its profile saved.
+// A missing or failing device still gets its profile saved; deviceResult, when given, receives
+// the first transfer result that was not kSuccess (kSuccess when the device took everything).
 [[nodiscard]] int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
                                const profiles::SettingBlocks& blocks, const MessageHook& showMessage,
-                               platform::SettingsWriter* writer = nullptr);
+                               platform::SettingsWriter* writer = nullptr, int* deviceResult = nullptr);
 
 // Sends the mouse's four cursor scripts. 1 when sent or nothing to send; 0, silently, when the
 // image is larger than the script memory.
-[[nodiscard]] int UploadCursorScripts(device::DeviceLink& link);
+// deviceResult as for UploadMacros.
+[[nodiscard]] int UploadCursorScripts(device::DeviceLink& link, int* deviceResult = nullptr);
 
 }  // namespace corvane::macros

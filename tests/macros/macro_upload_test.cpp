@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "device/device_link.h"
 #include "macros/cursor_scripts.h"
 #include "macros/macro_files.h"
@@ -146,6 +148,29 @@ TEST(MacroUpload, SendsImageThenActiveBankAndSavesTheKeyProfile) {
     EXPECT_EQ(messages[0], (std::pair<std::string, int>{"message_text_16", (262 - 256) / 4 + 1}));
     EXPECT_TRUE(kb.Device().Requests().empty());
     EXPECT_FALSE(std::filesystem::exists(home.kb() + "Profile 1.pro"));
+}
+
+// What the device refused is said, while the profile is saved all the same.
+TEST(MacroUpload, SaysWhichTransferTheDeviceRefused) {
+    struct Case {
+        std::optional<virt::FaultKind> fault;
+        bool ok;
+    };
+    for (const Case& c : {Case{std::nullopt, true}, Case{virt::FaultKind::StatusError, false},
+                          Case{virt::FaultKind::StatusBusy, false}, Case{virt::FaultKind::WriteFails, false}}) {
+        SCOPED_TRACE(c.fault ? std::string(virt::FaultName(*c.fault)) : "none");
+        TestHome home;
+        Linked ms(DeviceKind::Mouse);
+        profiles::WriteProfileName(profiles::ProfileFamily::MsDevice, 0, "P");
+        device::DeviceImages images;
+        std::uint8_t pointer = 10, wheel = 3;
+        const profiles::SettingBlocks blocks{.mouse = &images, .pointerSpeed = &pointer, .wheelSpeed = &wheel};
+        if (c.fault) ms.Device().InjectFaultFromNow(*c.fault, 2, virt::kEveryPacket);  // past entering
+        int result = 0;
+        EXPECT_EQ(UploadMacros(ms.link, DeviceKind::Mouse, blocks, nullptr, nullptr, &result), 1);
+        EXPECT_EQ(result == device::kSuccess, c.ok) << result;
+        EXPECT_TRUE(std::filesystem::exists(home.ms() + "P.config"));
+    }
 }
 
 TEST(MacroUpload, NoMacrosStillSendsTheBankAndSaves) {

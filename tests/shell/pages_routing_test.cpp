@@ -168,5 +168,23 @@ TEST_F(PagesTest, UploadSendsMacrosAndBankAndTellsWhenTheDeviceIsAbsent) {
     EXPECT_EQ(Boxes("message_upload_failed"), 1);
 }
 
+// A device that answers every request but refuses them (status 0xFF or 0xFE), or whose writes
+// fail, did not take the upload: the user is told, and the queue counts the failure.
+TEST_F(PagesTest, UploadRefusedByTheDeviceIsReportedAsFailed) {
+    WriteKeyboardMacro(DeviceFolder(DeviceKind::Keyboard), 3);
+    Start({DeviceKind::Keyboard});
+    for (const virt::FaultKind fault : {virt::FaultKind::StatusError, virt::FaultKind::StatusBusy}) {
+        SCOPED_TRACE(std::string(virt::FaultName(fault)));
+        boxes_.clear();
+        main_->Queue(DeviceKind::Keyboard).ResetStats();
+        Dev(DeviceKind::Keyboard).InjectFaultFromNow(fault, 1, virt::kEveryPacket);
+        Click("kb_key_butt_prosave");
+        Flush();
+        Dev(DeviceKind::Keyboard).ClearFaults();
+        EXPECT_EQ(Boxes("message_upload_failed"), 1);
+        EXPECT_GE(main_->Queue(DeviceKind::Keyboard).GetStats().failures, 1u);
+    }
+}
+
 }  // namespace
 }  // namespace corvane::shell::testing

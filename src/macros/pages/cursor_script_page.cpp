@@ -178,11 +178,12 @@ void CursorScriptPage::Save() {
             const bool connected = link.IsConnected();
             const auto writtenBefore = link.ReportsWritten();
             const auto readBefore = link.ReportsRead();
-            if (UploadCursorScripts(link) == 0) return device::kNoAnswer;
+            int deviceResult = device::kSuccess;
+            if (UploadCursorScripts(link, &deviceResult) == 0) return device::kNoAnswer;
             const auto written = link.ReportsWritten() - writtenBefore;
             const auto answered = link.ReportsRead() - readBefore;
             const bool delivered = connected && link.IsConnected() && written > 0 && answered >= written;
-            return delivered ? device::kSuccess : device::kNoAnswer;
+            return delivered ? deviceResult : device::kNoAnswer;
         },
         [this, alive = std::weak_ptr<int>(alive_)](int result) {
             if (!alive.expired() && result != device::kSuccess) ShowMessage(kMessageNotSent);

@@ -13,7 +13,7 @@ namespace {
 
 using device::DeviceKind;
 
-// Shown when the device was absent or did not answer every request of the upload.
+// Shown when the device was absent, did not answer every request of the upload, or refused one.
 constexpr const char* kMessageNotSent = "message_upload_failed";
 
 // What the upload works on and what it found out; the I/O thread fills it before its result is
@@ -24,6 +24,7 @@ struct UploadJob {
     int ran = 0;
     std::optional<std::pair<std::string, int>> refusal;  // message id and its number
     bool allAnswered = false;
+    int deviceResult = device::kSuccess;  // the first transfer the device refused or failed
 };
 
 int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
@@ -32,7 +33,8 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platfor
     const std::uint64_t readBefore = link.ReportsRead();
     // A script image too large for the device is refused silently, as the macros' own check
     // below tells the user what did not fit; transfer failures are logged by the link.
-    if (kind == DeviceKind::Mouse) (void)UploadCursorScripts(link);
+    int scriptsResult = device::kSuccess;
+    if (kind == DeviceKind::Mouse) (void)UploadCursorScripts(link, &scriptsResult);
     profiles::SettingBlocks blocks;
     (kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse) = &job.images;
     blocks.customColourState = &job.extras.customColourState;
@@ -41,12 +43,16 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platfor
     blocks.wheelSpeed = &job.extras.wheelSpeed;
     job.ran = UploadMacros(link, kind, blocks, [&job](std::string_view id, int number) {
         job.refusal.emplace(std::string(id), number);
-    }, writer);
+    }, writer, &job.deviceResult);
+    if (job.deviceResult == device::kSuccess) job.deviceResult = scriptsResult;
     // The request holds the link's lock, so every report counted here is the upload's own.
     const std::uint64_t written = link.ReportsWritten() - writtenBefore;
     const std::uint64_t answered = link.ReportsRead() - readBefore;
     job.allAnswered = connected && link.IsConnected() && written > 0 && answered >= written;
-    return job.ran == 0 || job.allAnswered ? device::kSuccess : device::kNoAnswer;
+    if (job.ran == 0) return device::kSuccess;
+    // Answers with an error status count as answers: the device's own results decide too.
+    if (!job.allAnswered) return device::kNoAnswer;
+    return job.deviceResult;
 }
 
 }  // namespace
@@ -71,7 +77,7 @@ void UploadPage::Upload(DeviceKind kind) {
             if (hooks_.startProgressTimer) hooks_.startProgressTimer();
             // A refused upload has told the user already. Otherwise every request must have
             // been answered; a device that was absent or silent did not get the macros.
-            if (job->ran != 0 && !job->allAnswered) {
+            if (job->ran != 0 && (!job->allAnswered || job->deviceResult != device::kSuccess)) {
                 ui::MessageBoxRequest request;
                 request.textId = kMessageNotSent;
                 request.buttons = ui::MessageButtons::Confirm;
