@@ -265,7 +265,7 @@ void PagesWiring::BuildRoutes() {
     r.AddExact(kClick, "kb_key_butt_prosave", [this](const Note&) { upload_.Upload(DeviceKind::Keyboard); });
     r.AddExact(kClick, "ms_gunlun_speed_up_btn", [this](const Note&) { mouse_.StepWheelSpeed(true); });
     r.AddExact(kClick, "ms_gunlun_speed_down_btn", [this](const Note&) { mouse_.StepWheelSpeed(false); });
-    // Both resets throw away what the device holds: they ask first.
+    // Both resets throw away what the device holds: they ask first, as profile resets do.
     r.AddExact(kClick, "ms_one_profile_default", [this](const Note&) {
         if (Confirmed("message_confirm_mouse_restore")) mouse_.RestoreWindowsPointerDefaults();
     });
@@ -288,8 +288,11 @@ void PagesWiring::BuildRoutes() {
         for (const char* command : kListCommands) {
             r.AddExact(kClick, std::string(kFamilyParts[i]) + command + "_btn", none);  // list management
         }
-        r.AddExact(kClick, std::string(kFamilyParts[i]) + "reset_btn",
-                   [this, family = kFamiliesByPart[i]](const Note&) { profiles_.Reset(family); });
+        // A profile's reset replaces its settings with the shipped ones: asked first, like the
+        // device resets above.
+        r.AddExact(kClick, std::string(kFamilyParts[i]) + "reset_btn", [this, family = kFamiliesByPart[i]](const Note&) {
+            if (Confirmed("message_confirm_profile_reset")) profiles_.Reset(family);
+        });
     }
     for (ProfileFamily family : profiles::kAllFamilies) {
         const std::string id(profiles::Family(family).id);

@@ -72,4 +72,12 @@ Chart* Window::FindChart(std::string_view name) const {
     return c ? dynamic_cast<Chart*>(c) : nullptr;
 }
 
+std::string FillInText(std::string text, const std::vector<std::string>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string mark = "{" + std::to_string(i + 1) + "}";
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), values[i]);
+    }
+    return text;
+}
+
 }  // namespace corvane::ui

@@ -41,7 +41,11 @@ struct MessageBoxRequest {
     bool timed = false;
     // False: textId is shown as it stands rather than looked up.
     bool textIsId = true;
+    // Values for the looked-up text's "{1}", "{2}", ... (names the question is about).
+    std::vector<std::string> textArgs;
 };
+// text with its "{1}", "{2}", ... replaced by the values, in order; other text stays.
+std::string FillInText(std::string text, const std::vector<std::string>& values);
 inline constexpr int kMessageConfirmed = 1;
 inline constexpr int kMessageDismissed = 0;
 using MessageBoxResponder = std::function<int(const MessageBoxRequest&)>;

@@ -297,8 +297,13 @@ int SkinWindow::ShowMessageBox(const ui::MessageBoxRequest& request) {
         title->SetText(request.titleId);
     }
     if (auto* text = box->Find("MessageText"); text && !request.textId.empty()) {
-        text->SetResourceText(request.textIsId);
-        text->SetText(request.textId);
+        if (request.textIsId && !request.textArgs.empty()) {
+            text->SetResourceText(false);
+            text->SetText(ui::FillInText(LanguageText(request.textId), request.textArgs));
+        } else {
+            text->SetResourceText(request.textIsId);
+            text->SetText(request.textId);
+        }
     }
     if (auto* cancel = box->Find("cancel_btn"); cancel && request.buttons == ui::MessageButtons::Confirm) {
         cancel->SetVisible(false);

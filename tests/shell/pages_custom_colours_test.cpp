@@ -197,6 +197,7 @@ TEST_F(CustomColoursTest, LoadingAndResettingAProfileShowsItsSetAndPen) {
     Bytes shipped(profiles::Family(ProfileFamily::KbDeng).payloadSize, 0);
     ASSERT_EQ(profiles::ReadProfileFile(profiles::DefaultProfilePath(ProfileFamily::KbDeng), shipped),
               profiles::kProfileReadOk);
+    boxAnswer_ = ui::kMessageConfirmed;  // the reset asks first
     Click("kb_pro_deng_reset_btn");
     EXPECT_EQ(window_->FindCombo("kb_deng_combo_curtom_count")->CurSel(), shipped[64]);
     EXPECT_EQ(Find("kb_Deng_custom_colordp_btn")->BkColour(),

@@ -133,6 +133,29 @@ TEST_F(ProfileListsTest, DeletingMovesTheLinksOfTheProfilesBehind) {
     EXPECT_EQ(profiles::ReadLinkedProgram(ProfileFamily::MpDeng, 2), "/opt/game/Game");
 }
 
+// The keyboard's lighting and key profiles are deleted in pairs; the question names both.
+TEST_F(ProfileListsTest, DeletingOnTheKeyboardNamesBothProfilesOfThePair) {
+    WriteIndex(DeviceKind::Keyboard, Section(ProfileFamily::KbDeng, {"Day", "Night"}) +
+                                         Section(ProfileFamily::KbKey, {"Office", "Games"}));
+    Start({DeviceKind::Keyboard});
+    PickItem("kb_deng_profile_combo", 1);
+    std::vector<ui::MessageBoxRequest> asked;
+    window_->SetMessageBoxResponder([&](const ui::MessageBoxRequest& r) {
+        asked.push_back(r);
+        return ui::kMessageConfirmed;
+    });
+    Click("kb_pro_deng_sub_btn");
+    Flush();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].textId, "message_delete_keyboard_pair");
+    EXPECT_EQ(asked[0].textArgs, (std::vector<std::string>{"Night", "Games"}));
+    EXPECT_EQ(Names(List(ProfileFamily::KbDeng)), "Day");
+    EXPECT_EQ(Names(List(ProfileFamily::KbKey)), "Office");
+    const std::string shown = ui::FillInText(window_->LanguageText("message_delete_keyboard_pair"), asked[0].textArgs);
+    EXPECT_NE(shown.find("Night"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Games"), std::string::npos) << shown;
+}
+
 TEST_F(ProfileListsTest, TheLastProfileIsNeverDeleted) {
     Start({});
     Confirm({"message_text_12"});

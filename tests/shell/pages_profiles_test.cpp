@@ -64,6 +64,10 @@ TEST_F(PagesTest, ResettingTheMouseKeyProfileWritesTheDefaultBankToFileAndMouse)
     Dev(DeviceKind::Mouse).SetMemory(virt::MemoryArea::Keys, 0, other);
     main_->State(DeviceKind::Mouse).Update([](device::DeviceImages& i) { i.keyBanks[0].fill(0x11); });
 
+    Click("ms_pro_key_reset_btn");  // asked, and not confirmed: nothing changes
+    EXPECT_EQ(Boxes("message_confirm_profile_reset"), 1);
+    main_->State(DeviceKind::Mouse).Read([](const device::DeviceImages& i) { EXPECT_EQ(i.keyBanks[0][0], 0x11); });
+    boxAnswer_ = ui::kMessageConfirmed;  // the reset asks first
     Click("ms_pro_key_reset_btn");
     Flush();
     const Bytes file = ProfileBytes(ProfileFamily::MsKey, "新配置文件1");
@@ -77,6 +81,7 @@ TEST_F(PagesTest, ResettingTheMouseKeyProfileWritesTheDefaultBankToFileAndMouse)
 TEST_F(PagesTest, MouseLightingResetSavesTheRunningPointerValuesThenResetsThem) {
     Start({DeviceKind::Mouse});
     Slide("ms_point_speed_slider", 9);  // stores 20
+    boxAnswer_ = ui::kMessageConfirmed;  // the reset asks first
     Click("ms_pro_deng_reset_btn");
     EXPECT_EQ(ProfileBytes(ProfileFamily::MsDeng, "新配置文件1")[kHeader + 23], 20);
     EXPECT_EQ(ProfileBytes(ProfileFamily::MsDevice, "新配置文件1")[kHeader + 512 + 23], 20);
@@ -142,6 +147,7 @@ TEST_F(PagesTest, RefreshedKeyDefaultIsKeptInTheUsersFolderAndUsedFromThere) {
     EXPECT_FALSE(std::filesystem::exists(DeviceFolder(DeviceKind::Keyboard) / "kbkeydefault.pro"));
 
     // A reset of the keyboard's key profile now takes the refreshed table.
+    boxAnswer_ = ui::kMessageConfirmed;  // the reset asks first
     Click("kb_pro_key_reset_btn");
     const Bytes file = ProfileBytes(ProfileFamily::KbKey, "Profile 1");
     ASSERT_EQ(file.size(), kHeader + 512);

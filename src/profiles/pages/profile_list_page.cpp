@@ -20,6 +20,7 @@ constexpr const char* kRowStyle = "listex_item_style";
 constexpr const char* kCopySuffix = " copy";
 constexpr const char* kDeleteLastText = "message_text_11";
 constexpr const char* kDeleteConfirmText = "message_text_12";
+constexpr const char* kDeletePairText = "message_delete_keyboard_pair";
 constexpr const char* kNameMissingText = "message_text_14";
 constexpr const char* kNameTakenText = "message_text_15";
 constexpr const char* kOverwriteText = "profile_export_overwrite";
@@ -170,6 +171,17 @@ bool ProfileListPage::ConfirmDelete(ProfileFamily family) {
     ui::MessageBoxRequest request;
     request.textId = kDeleteConfirmText;
     request.buttons = ui::MessageButtons::ConfirmCancel;
+    // The keyboard's lighting and key profiles go in pairs: the question names both.
+    if (IsKeyboard(family)) {
+        const int index = list->CurSel();
+        auto nameIn = [&](ProfileFamily f) {
+            auto* l = List(f);
+            const ui::Control* item = l && index >= 0 && index < l->Count() ? l->ItemAt(index) : nullptr;
+            return item ? item->Text() : std::string();
+        };
+        request.textId = kDeletePairText;
+        request.textArgs = {nameIn(ProfileFamily::KbDeng), nameIn(ProfileFamily::KbKey)};
+    }
     return model_.window.ShowMessageBox(request) == ui::kMessageConfirmed;
 }
 
