@@ -91,12 +91,16 @@ for page in keyboard mouse mouse-dpi mousepad; do
 done
 
 # ---- the manual pages name every option and every command
+# Each page is read once: "grep -q" stops reading at its first match, and with pipefail the
+# writer cut short by that (SIGPIPE) would fail the check at random once the page is large.
 man_text() { gzip -dc "$work/root/usr/share/man/man1/$1.1.gz" | tr -d '\\'; }
+corvane_man=$(man_text corvane)
+ctl_man=$(man_text corvane-ctl)
 for flag in $("$bin/corvane" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
-  man_text corvane | grep -qF -- "$flag" || fail "corvane.1 does not describe $flag"
+  grep -qF -- "$flag" <<<"$corvane_man" || fail "corvane.1 does not describe $flag"
 done
 for verb in $("$bin/corvane-ctl" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z-]*\).*/\1/p' | sort -u); do
-  man_text corvane-ctl | grep -qE "^\.BI? \"?$verb( |\"|$)" || fail "corvane-ctl.1 does not describe $verb"
+  grep -qE "^\.BI? \"?$verb( |\"|$)" <<<"$ctl_man" || fail "corvane-ctl.1 does not describe $verb"
 done
 
 if ((failures)); then exit 1; fi
