@@ -79,9 +79,10 @@ int BoundedProfileCount(ProfileFamily family, int count) {
     return kMaxProfiles;
 }
 
-FamilyIndex ReadFamilyIndex(ProfileFamily family) {
+namespace {
+
+FamilyIndex FamilyIndexOf(ProfileFamily family, const platform::IniDocument& doc) {
     const IndexSections& s = Family(family).sections;
-    const platform::IniDocument doc = ProfileIndexFile(family).Load();
     FamilyIndex index;
     index.count = BoundedProfileCount(family, platform::ToInt(doc.Get(s.count, kCountKey)));
     index.select = platform::ToInt(doc.Get(s.select, kSelectKey));
@@ -91,6 +92,19 @@ FamilyIndex ReadFamilyIndex(ProfileFamily family) {
         index.programs.push_back(doc.Get(s.programs, Key(i)));
     }
     return index;
+}
+
+// Entry i of a family's list, as the index stores it; false when a value cannot stand in the file.
+bool SetEntry(platform::IniDocument& doc, const IndexSections& s, int i, const IndexEntry& e) {
+    const bool name = doc.Set(s.names, Key(i), e.name);
+    const bool link = doc.Set(s.links, Key(i), e.linked ? kLinked : kNotLinked);
+    return doc.Set(s.programs, Key(i), e.program) && name && link;
+}
+
+}  // namespace
+
+FamilyIndex ReadFamilyIndex(ProfileFamily family) {
+    return FamilyIndexOf(family, ProfileIndexFile(family).Load());
 }
 
 int ReadProfileCount(ProfileFamily family) {
@@ -148,15 +162,11 @@ bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view progra
 
 bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries) {
     const IndexSections& s = Family(family).sections;
-    const int count = static_cast<int>(entries.size());
     bool accepted = true;
     const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
-        accepted = doc.Set(s.count, kCountKey, std::to_string(count));
-        for (int i = 0; i < count; ++i) {
-            const IndexEntry& e = entries[static_cast<std::size_t>(i)];
-            accepted = doc.Set(s.names, Key(i), e.name) && accepted;
-            accepted = doc.Set(s.links, Key(i), e.linked ? kLinked : kNotLinked) && accepted;
-            accepted = doc.Set(s.programs, Key(i), e.program) && accepted;
+        accepted = doc.Set(s.count, kCountKey, std::to_string(entries.size()));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            accepted = SetEntry(doc, s, static_cast<int>(i), entries[i]) && accepted;
         }
     });
     return accepted && stored;
@@ -167,10 +177,8 @@ bool AppendFamilyEntry(ProfileFamily family, int index, std::string_view name) {
     bool accepted = true;
     const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
         accepted = doc.Set(s.count, kCountKey, std::to_string(index + 1));
-        accepted = doc.Set(s.names, Key(index), name) && accepted;
         // The new entry starts unlinked, whatever an earlier list left there.
-        accepted = doc.Set(s.links, Key(index), kNotLinked) && accepted;
-        accepted = doc.Set(s.programs, Key(index), kNotLinkedProgram) && accepted;
+        accepted = SetEntry(doc, s, index, IndexEntry{std::string(name)}) && accepted;
     });
     return accepted && stored;
 }
@@ -183,9 +191,8 @@ std::optional<std::string> MessageForReadResult(int result) {
 
 namespace {
 
-// Why an index file that exists cannot be read whole, or nothing when it can (or is missing).
-std::optional<std::string> UnreadableIndexReason(const std::string& path) {
-    const platform::WholeFile file = platform::ReadWholeFile(path);
+// Why an index file that exists could not be read whole, or nothing when it was (or is missing).
+std::optional<std::string> UnreadableIndexReason(const platform::WholeFile& file) {
     switch (file.outcome) {
         case platform::ReadOutcome::Ok:
         case platform::ReadOutcome::Missing: return std::nullopt;
@@ -206,13 +213,17 @@ ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
         const std::string indexPath = ProfileIndexFile(list.family).path();
         // An index that exists but cannot be read is no first run: nothing is written, not the
         // index and no profile, and the user is told. The family shows what stands on disk.
-        if (const auto reason = UnreadableIndexReason(indexPath)) {
+        const platform::WholeFile file = platform::ReadWholeFile(indexPath);
+        if (const auto reason = UnreadableIndexReason(file)) {
             platform::debugOut("profiles: " + indexPath + " " + *reason + "; its profiles are left as they are");
             if (!load.unreadableIndex) load.unreadableIndex = UnreadableIndex{indexPath, *reason};
             if (platform::FileExists(ProfilePath(list.family, f.firstRunName))) list.names.emplace_back(f.firstRunName);
             continue;
         }
-        const FamilyIndex index = ReadFamilyIndex(list.family);
+        const FamilyIndex index = FamilyIndexOf(
+            list.family, file.outcome == platform::ReadOutcome::Ok
+                             ? platform::IniDocument::Parse(std::span<const std::uint8_t>(file.bytes))
+                             : platform::IniDocument{});
         if (index.count != 0) {
             list.names = index.names;  // empty for a negative count
             continue;

@@ -156,6 +156,19 @@ TEST_F(ProfileListsTest, DeletingOnTheKeyboardNamesBothProfilesOfThePair) {
     EXPECT_NE(shown.find("Games"), std::string::npos) << shown;
 }
 
+// An index the program cannot read (here a folder) costs the user nothing: the profile on disk
+// is listed as it stands, and the user is told once which file could not be read and why.
+TEST_F(ProfileListsTest, AnUnreadableIndexIsToldOnceAndItsProfilesStay) {
+    WriteProfile(ProfileFamily::KbDeng, "Profile 1", [](Bytes& p) { p[kBrightness] = 1; });
+    const Bytes before = ProfileBytes(ProfileFamily::KbDeng, "Profile 1");
+    std::filesystem::create_directories(DeviceFolder(DeviceKind::Keyboard) / "kbProfile.ini");
+    Start({DeviceKind::Keyboard});
+    EXPECT_EQ(Boxes("message_profile_index_unreadable"), 1);
+    EXPECT_EQ(Names(List(ProfileFamily::KbDeng)), "Profile 1");
+    EXPECT_EQ(ProfileBytes(ProfileFamily::KbDeng, "Profile 1"), before);
+    EXPECT_TRUE(std::filesystem::is_directory(DeviceFolder(DeviceKind::Keyboard) / "kbProfile.ini"));
+}
+
 TEST_F(ProfileListsTest, TheLastProfileIsNeverDeleted) {
     Start({});
     Confirm({"message_text_12"});

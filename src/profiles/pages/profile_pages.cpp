@@ -73,8 +73,11 @@ void ProfilePages::Init(DeviceKind kind) {
         const std::string& path = load.unreadableIndex->path;
         if (std::find(toldUnreadable_.begin(), toldUnreadable_.end(), path) == toldUnreadable_.end()) {
             toldUnreadable_.push_back(path);
-            ShowMessage(model_.window.LanguageText(kIndexUnreadableText) + "\n" + path + " (" +
-                        load.unreadableIndex->reason + ")");
+            ui::MessageBoxRequest request;
+            request.textId = kIndexUnreadableText;
+            request.textArgs = {path, load.unreadableIndex->reason};
+            request.buttons = ui::MessageButtons::Confirm;
+            model_.window.ShowMessageBox(request);
         }
     }
 }
