@@ -49,7 +49,8 @@ void SendActiveBank(device::DeviceLink& link, DeviceKind kind, const device::Dev
 }  // namespace
 
 int UploadMacros(device::DeviceLink& link, DeviceKind kind, const profiles::SettingBlocks& blocks,
-                 const MessageHook& showMessage, platform::SettingsWriter* writer, int* deviceResult) {
+                 const MessageHook& showMessage, platform::SettingsWriter* writer, int* deviceResult,
+                 std::optional<int> profileIndex) {
     FirstFailure failure;
     const device::DeviceImages* images = kind == DeviceKind::Keyboard ? blocks.keyboard : blocks.mouse;
     if (!images) return 0;
@@ -66,9 +67,12 @@ int UploadMacros(device::DeviceLink& link, DeviceKind kind, const profiles::Sett
         SendImage(link, BuildImage(records), false, failure);
     }
     SendActiveBank(link, kind, *images, failure);
-    profiles::SaveSelectedProfile(
-        kind == DeviceKind::Keyboard ? profiles::ProfileFamily::KbKey : profiles::ProfileFamily::MsDevice,
-        blocks, writer);
+    const auto family = kind == DeviceKind::Keyboard ? profiles::ProfileFamily::KbKey : profiles::ProfileFamily::MsDevice;
+    if (profileIndex) {
+        (void)profiles::SaveProfile(family, *profileIndex, blocks, writer);
+    } else {
+        (void)profiles::SaveSelectedProfile(family, blocks, writer);
+    }
     if (deviceResult) *deviceResult = failure.Result();
     return 1;
 }

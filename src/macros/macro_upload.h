@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "device/device_kind.h"
@@ -16,14 +17,16 @@ using MessageHook = std::function<void(std::string_view id, int number)>;
 inline constexpr std::string_view kMessageTooManySteps = "message_text_16";
 
 // Sends all macros of the keyboard or mouse, as stored, to the device, then the current key
-// bank (so key entries and macro numbers agree), then saves the device's selected key profile
-// (mouse: device profile). 1 when it ran; 0 when the image does not fit the device's macro memory
+// bank (so key entries and macro numbers agree), then saves the device's key profile (mouse:
+// device profile) in effect: entry profileIndex, or the one recorded as "select" when none is
+// given. 1 when it ran; 0 when the image does not fit the device's macro memory
 // ("message_text_16" with the number of steps to remove): then nothing is sent or saved.
 // A missing or failing device still gets its profile saved; deviceResult, when given, receives
 // the first transfer result that was not kSuccess (kSuccess when the device took everything).
 [[nodiscard]] int UploadMacros(device::DeviceLink& link, device::DeviceKind kind,
                                const profiles::SettingBlocks& blocks, const MessageHook& showMessage,
-                               platform::SettingsWriter* writer = nullptr, int* deviceResult = nullptr);
+                               platform::SettingsWriter* writer = nullptr, int* deviceResult = nullptr,
+                               std::optional<int> profileIndex = std::nullopt);
 
 // Sends the mouse's four cursor scripts. 1 when sent or nothing to send; 0, silently, when the
 // image is larger than the script memory.

@@ -290,22 +290,25 @@ int LoadKeyboardColours(int index, const SettingBlocks& blocks) {
     return result;
 }
 
-bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks,
-                         platform::SettingsWriter* writer) {
+bool SaveProfile(ProfileFamily family, int index, const SettingBlocks& blocks, platform::SettingsWriter* writer) {
     const auto payload = AssemblePayload(family, blocks);
     if (!payload) return false;
-    return SaveSelectedPayload(family, *payload, writer);
+    return SaveProfilePayload(family, index, *payload, writer);
 }
 
-bool SaveSelectedPayload(ProfileFamily family, std::span<const std::uint8_t> payload,
-                         platform::SettingsWriter* writer) {
-    const auto name = FindProfileName(family, ReadSelect(family));
+bool SaveProfilePayload(ProfileFamily family, int index, std::span<const std::uint8_t> payload,
+                        platform::SettingsWriter* writer) {
+    const auto name = FindProfileName(family, index);
     if (!name) {
-        platform::debugOut("profiles: the selected " + std::string(Family(family).indexFile) +
-                           " entry has no name; nothing saved");
+        platform::debugOut("profiles: " + std::string(Family(family).indexFile) + " entry " +
+                           std::to_string(index) + " has no name; nothing saved");
         return false;
     }
     return WriteProfileFile(ProfilePath(family, *name), payload, Family(family).device, writer);
+}
+
+bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks, platform::SettingsWriter* writer) {
+    return SaveProfile(family, ReadSelect(family), blocks, writer);
 }
 
 }  // namespace corvane::profiles

@@ -113,13 +113,18 @@ int LoadProfile(ProfileFamily family, int index, const SettingBlocks& blocks);
 int LoadKeyboardColours(int index, const SettingBlocks& blocks);
 
 
-// Writes the blocks into the file of the profile recorded as "select" (through the writer when
-// one is given).
+// Writes the blocks into the file of entry index (through the writer when one is given). False
+// when the entry has no name or the write failed.
+bool SaveProfile(ProfileFamily family, int index, const SettingBlocks& blocks,
+                 platform::SettingsWriter* writer = nullptr);
+// The same with the payload already assembled from the blocks.
+bool SaveProfilePayload(ProfileFamily family, int index, std::span<const std::uint8_t> payload,
+                        platform::SettingsWriter* writer);
+// SaveProfile into the entry recorded as "select", for callers with no list on screen. While a
+// linked program's profile is in effect "select" still names the user's own choice, so the
+// window saves into the entry its list shows instead.
 bool SaveSelectedProfile(ProfileFamily family, const SettingBlocks& blocks,
                          platform::SettingsWriter* writer = nullptr);
-// The same with the payload already assembled from the blocks.
-bool SaveSelectedPayload(ProfileFamily family, std::span<const std::uint8_t> payload,
-                         platform::SettingsWriter* writer);
 
 // Message ids of the profile operations.
 inline constexpr std::string_view kMessageFileMissing = "message_text_8";

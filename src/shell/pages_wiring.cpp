@@ -94,6 +94,7 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
                        [this] { main_.SendMessage(WindowMessage::StartProgressTimer); },
                        [this] { keys_->StopCapture(); }}) {
     model_.save = [this](ProfileFamily family) { profiles_.Save(family); };
+    model_.activeProfile = [this](ProfileFamily family) { return profiles_.ActiveIndex(family); };
     model_.writer = &main_.Writer();
     model_.lightingPending = [this] { main_.ScheduleLightingFlush(); };
     BuildRoutes();

@@ -4,6 +4,7 @@
 #include "pages_fixture.h"
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <thread>
 #include <mutex>
@@ -75,6 +76,46 @@ protected:
         ASSERT_NE(check, nullptr);
         check->SetSelected(on, /*notify=*/true);
     }
+    // The mouse's device profiles: d0 the user's own (selected), d1 linked to program. While the
+    // program is in front, a reconnect of the mouse, a slider and an upload all save into d1;
+    // once it has left, d0 is byte for byte what it was.
+    void SavesGoToTheLinkedProfile(const std::string& program, const std::function<void()>& programToFront,
+                                   const std::function<void()>& programLeaves) {
+        WriteIndex(DeviceKind::Mouse,
+                   "[PROFILEDEVICECOUNT]\ncount=2\n[PROFILEDEVICENAME]\n0=d0\n1=d1\n[PROFILEDEVICESELECT]\n"
+                   "select=0\n[PROFILELIKEDEVICEEXE]\n0=0\n1=1\n[DEVICEPROCESS]\n0=0\n1=" + program + "\n");
+        WriteProfile(ProfileFamily::MsDevice, "d0", [](Bytes& p) { p[kMsBrightness] = 12; });
+        WriteProfile(ProfileFamily::MsDevice, "d1", [](Bytes& p) { p[kMsBrightness] = 3; });
+        Start({DeviceKind::Mouse});
+        auto* list = window_->FindCombo("ms_device_profile_combo");
+        ASSERT_TRUE(RunUntil([&] { return list->CurSel() == 0; }, 3000));
+        const Bytes mine = ProfileBytes(ProfileFamily::MsDevice, "d0");
+
+        programToFront();
+        ASSERT_TRUE(RunUntil([&] { return list->CurSel() == 1; }, 3000));
+        Flush();
+        const Bytes linked = ProfileBytes(ProfileFamily::MsDevice, "d1");
+
+        Dev(DeviceKind::Mouse).Unplug();
+        ASSERT_TRUE(RunUntil([&] { return !main_->ArrivalComplete(DeviceKind::Mouse); }));
+        Dev(DeviceKind::Mouse).Plug();
+        ASSERT_TRUE(RunUntil([&] { return main_->ArrivalComplete(DeviceKind::Mouse); }));
+        Flush();
+        EXPECT_EQ(list->CurSel(), 1);
+        Slide("ms_deng_speed_slider", 4);
+        Click("ms_key_butt_prosave");
+        Flush();
+        EXPECT_EQ(ProfileBytes(ProfileFamily::MsDevice, "d0"), mine);
+        EXPECT_NE(ProfileBytes(ProfileFamily::MsDevice, "d1"), linked);
+        EXPECT_EQ(ProfileBytes(ProfileFamily::MsDevice, "d1")[kHeader + kMsBrightness], 3);
+
+        programLeaves();
+        ASSERT_TRUE(RunUntil([&] { return list->CurSel() == 0; }, 3000));
+        Flush();
+        EXPECT_EQ(ProfileBytes(ProfileFamily::MsDevice, "d0"), mine);
+        EXPECT_EQ(profiles::ReadSelect(ProfileFamily::MsDevice), 0);
+    }
+    static constexpr std::size_t kMsBrightness = 512 + 2;
     std::vector<ui::FileDialogRequest> dialogs_;
 };
 
@@ -187,6 +228,12 @@ TEST_F(LinksTest, APickByTheUserIsKeptAsTheirChoice) {
     EXPECT_EQ(profiles::ReadSelect(ProfileFamily::MsKey), 0);
 }
 
+TEST_F(LinksTest, SavesWhileALinkedProfileIsInEffectGoIntoIt) {
+    auto* front = UseFakeForeground();
+    SavesGoToTheLinkedProfile(
+        kGame, [&] { front->Set({ForegroundApp::Status::Found, kGame}); }, [&] { front->Set({}); });
+}
+
 TEST_F(LinksTest, DesktopsThatDoNotTellSayItInTheLinkPanel) {
     Start({});  // the fixture's source is "unknown"
     for (ProfileFamily family : profiles::kAllFamilies) {
@@ -235,6 +282,24 @@ TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramAppliesItsProfile) {
     wm.Activate(ownWindow);
     EXPECT_TRUE(corvane::testing::RunUntil([&] { return MouseFirstKey() == kFirstKeyOf[0]; }, 3000));
     EXPECT_EQ(KeyList()->CurSel(), 0);
+}
+
+// The same on a real X server: the user's own device profile comes through a reconnect, a slider
+// and an upload made while a linked program is in front unchanged.
+TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramKeepsItsSavesOutOfTheUsersProfile) {
+    if (!corvane::testing::Xvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    corvane::testing::Xvfb server;
+    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+    const std::string game = corvane::testing::CopySleeper(home_ / "games", "game");
+    corvane::testing::ChildProcess child({game, "60"});
+    ASSERT_GT(child.Pid(), 0);
+    corvane::testing::WindowManagerStandIn wm(server.Display());
+    ASSERT_TRUE(wm.Ok());
+    const auto gameWindow = wm.Window(static_cast<std::uint32_t>(child.Pid()));
+    const auto ownWindow = wm.Window(static_cast<std::uint32_t>(::getpid()));
+    wm.Activate(ownWindow);
+    foreground_ = platform::MakeX11Foreground(server.Display());
+    SavesGoToTheLinkedProfile(game, [&] { wm.Activate(gameWindow); }, [&] { wm.Activate(ownWindow); });
 }
 
 }  // namespace

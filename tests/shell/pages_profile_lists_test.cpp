@@ -295,6 +295,47 @@ TEST_F(ProfileListsTest, ListOperationsReadAfterTheWaitingSave) {
     EXPECT_EQ(ReadFile(first).at(kHeader + kBrightness), 1);
 }
 
+TEST_F(ProfileListsTest, WithNoProfilePickedEveryOperationSaysSoAndOpensNothing) {
+    WriteIndex(DeviceKind::Mouse, Section(ProfileFamily::MsDeng, {"a", "b"}));
+    Start({});  // no mouse: nothing selects its lighting list
+    ASSERT_EQ(List(ProfileFamily::MsDeng)->CurSel(), -1);
+    int dialogs = 0;
+    window_->SetFileDialogResponder([&](const ui::FileDialogRequest&) {
+        ++dialogs;
+        return std::optional<std::string>("/usr/bin/true");
+    });
+    Type("ms_deng_profile_name_edit", "c");
+    for (const char* control : {"ms_pro_deng_sub_btn", "ms_pro_deng_copy_btn", "ms_pro_deng_import_btn",
+                                "ms_pro_deng_export_btn", "ms_deng_profile_edit_save_btn", "ms_deng_profile_link_btn",
+                                "ms_deng_profile_link_check"}) {
+        boxes_.clear();
+        if (std::string_view(control).ends_with("_check")) {
+            window_->FindOption(control)->SetSelected(true, /*notify=*/true);
+            EXPECT_FALSE(window_->FindOption(control)->IsSelected());
+        } else {
+            Click(control);
+        }
+        EXPECT_EQ(boxes_, std::vector<std::string>{"message_pick_profile_first"}) << control;
+    }
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(Names(List(ProfileFamily::MsDeng)), "a|b");
+    EXPECT_FALSE(profiles::ReadLinkFlag(ProfileFamily::MsDeng, 0));
+}
+
+TEST_F(ProfileListsTest, MouseArrivalShowsTheRecordedLightingProfileWithoutApplyingIt) {
+    std::string index = Section(ProfileFamily::MsDeng, {"a", "b"});
+    index.replace(index.find("select=0"), 8, "select=1");
+    WriteIndex(DeviceKind::Mouse, index);
+    WriteProfile(ProfileFamily::MsDeng, "b", [](Bytes& p) { p[kBrightness] = 9; });
+    const std::uint8_t four[] = {4};
+    ASSERT_TRUE(Dev(DeviceKind::Mouse).SetMemory(virt::MemoryArea::Params, kBrightness, four));
+    Start({DeviceKind::Mouse});
+    EXPECT_EQ(List(ProfileFamily::MsDeng)->CurSel(), 1);
+    EXPECT_EQ(TextOf("ms_deng_profile_name_edit"), "b");
+    EXPECT_EQ(Params(DeviceKind::Mouse)[kBrightness], 4);
+    EXPECT_EQ(Record(DeviceKind::Mouse)[kBrightness], 4);
+}
+
 TEST_F(ProfileListsTest, PanelButtonsShowAndHideTheirPanels) {
     Start({});
     struct Case {

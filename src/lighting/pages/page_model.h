@@ -72,8 +72,10 @@ struct PageModel {
     SharedLightingCell& shared;
     // Ripple restarts asked for by the pages.
     EffectSignals& signals;
-    // Saves the selected profile of a family (UI thread).
+    // Saves the profile of a family in effect (UI thread).
     std::function<void(profiles::ProfileFamily)> save;
+    // The entry of a family whose settings are in effect (UI thread).
+    std::function<int(profiles::ProfileFamily)> activeProfile;
     // Told when a device's lighting record waits to be sent (UI thread).
     std::function<void()> lightingPending;
 

@@ -25,6 +25,7 @@ struct UploadJob {
     std::optional<std::pair<std::string, int>> refusal;  // message id and its number
     bool allAnswered = false;
     int deviceResult = device::kSuccess;  // the first transfer the device refused or failed
+    std::optional<int> profileIndex;      // the key profile in effect when the upload was asked for
 };
 
 int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
@@ -43,7 +44,7 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platfor
     blocks.wheelSpeed = &job.extras.wheelSpeed;
     job.ran = UploadMacros(link, kind, blocks, [&job](std::string_view id, int number) {
         job.refusal.emplace(std::string(id), number);
-    }, writer, &job.deviceResult);
+    }, writer, &job.deviceResult, job.profileIndex);
     if (job.deviceResult == device::kSuccess) job.deviceResult = scriptsResult;
     // The request holds the link's lock, so every report counted here is the upload's own.
     const std::uint64_t written = link.ReportsWritten() - writtenBefore;
@@ -64,6 +65,10 @@ void UploadPage::Upload(DeviceKind kind) {
     auto job = std::make_shared<UploadJob>();
     job->images = model_.State(kind).Snapshot();
     job->extras = model_.extras.Snapshot();
+    if (model_.activeProfile) {
+        job->profileIndex = model_.activeProfile(kind == DeviceKind::Keyboard ? profiles::ProfileFamily::KbKey
+                                                                            : profiles::ProfileFamily::MsDevice);
+    }
     model_.Queue(kind).Submit(
         "upload",
         [kind, job, writer = model_.writer](device::DeviceLink& link) { return RunUpload(link, kind, *job, writer); },

@@ -84,13 +84,19 @@ void ProfileLinks::LinkProfile(ProfileFamily family) {
     auto* list = model_.window.FindCombo(Family(family).listControl);
     auto* check = model_.window.FindOption(Named(family, "_profile_link_check"));
     if (!list || !check) return;
-    const int index = list->CurSel();
     if (!check->IsSelected()) {
-        ClearLink(family, index);
+        ClearLink(family, list->CurSel());
         return;
     }
+    // No chooser for a link that could not be stored: with no profile picked, say so instead.
+    const auto current = profiles_.CurrentEntry(family);
+    if (!current) {
+        ClearLink(family, -1);
+        return;
+    }
+    const int index = *current;
     const auto path = ChooseProgram();
-    if (!path || index < 0) {
+    if (!path) {
         ClearLink(family, index);
         return;
     }
@@ -110,9 +116,9 @@ void ProfileLinks::LinkProfile(ProfileFamily family) {
 }
 
 void ProfileLinks::LinkButton(ProfileFamily family) {
-    auto* list = model_.window.FindCombo(Family(family).listControl);
-    if (!list || list->CurSel() < 0) return;
-    const int index = list->CurSel();
+    const auto current = profiles_.CurrentEntry(family);
+    if (!current) return;
+    const int index = *current;
     const auto path = ChooseProgram();
     // No check for another profile linked to the same program here: the watcher takes the first.
     if (path) ShowLinked(family, index, *path);

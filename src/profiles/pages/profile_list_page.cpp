@@ -164,10 +164,6 @@ void ProfileListPage::NewProfile(ProfileFamily family) {
 bool ProfileListPage::ConfirmDelete(ProfileFamily family) {
     auto* list = List(family);
     if (!list) return false;
-    if (list->Count() <= 1) {
-        profiles_.ShowMessage(kDeleteLastText);
-        return false;
-    }
     ui::MessageBoxRequest request;
     request.textId = kDeleteConfirmText;
     request.buttons = ui::MessageButtons::ConfirmCancel;
@@ -188,15 +184,19 @@ bool ProfileListPage::ConfirmDelete(ProfileFamily family) {
 void ProfileListPage::DeleteClicked(ProfileFamily family) {
     auto* list = List(family);
     if (!list) return;
-    // Taken before the box: work queued for the window (a watcher's switch) runs while it is open.
-    const int index = list->CurSel();
-    if (!ConfirmDelete(family)) return;
-    if (!IsKeyboard(family)) {
-        DeleteProfile(family, index);
+    if (list->Count() <= 1) {
+        profiles_.ShowMessage(kDeleteLastText);
         return;
     }
-    DeleteProfile(ProfileFamily::KbDeng, index);
-    DeleteProfile(ProfileFamily::KbKey, index);
+    // Taken before the box: work queued for the window (a watcher's switch) runs while it is open.
+    const auto index = profiles_.CurrentEntry(family);
+    if (!index || !ConfirmDelete(family)) return;
+    if (!IsKeyboard(family)) {
+        DeleteProfile(family, *index);
+        return;
+    }
+    DeleteProfile(ProfileFamily::KbDeng, *index);
+    DeleteProfile(ProfileFamily::KbKey, *index);
 }
 
 void ProfileListPage::DeleteProfile(ProfileFamily family, int index) {
@@ -224,8 +224,9 @@ void ProfileListPage::DeleteProfile(ProfileFamily family, int index) {
 
 void ProfileListPage::CopyProfile(ProfileFamily family) {
     auto* list = List(family);
-    if (!list || list->CurSel() < 0) return;
-    const std::string source = list->ItemAt(list->CurSel())->UserData();
+    const auto index = profiles_.CurrentEntry(family);
+    if (!list || !index) return;
+    const std::string source = list->ItemAt(*index)->UserData();
     std::string name = source + kCopySuffix;
     const auto taken = FoldedNames(*list, /*byUserData=*/true);
     while (taken.contains(platform::CaseFoldKey(name))) {
@@ -250,8 +251,9 @@ void ProfileListPage::RenameProfile(ProfileFamily family) {
         profiles_.ShowMessage(kNameMissingText);
         return;
     }
-    const int index = list->CurSel();
-    if (index < 0) return;
+    const auto current = profiles_.CurrentEntry(family);
+    if (!current) return;
+    const int index = *current;
     if (AnyEntry(*list, name, /*byUserData=*/false)) {
         profiles_.ShowMessage(kNameTakenText);
         return;
@@ -273,8 +275,9 @@ void ProfileListPage::RenameProfile(ProfileFamily family) {
 
 void ProfileListPage::ImportProfile(ProfileFamily family) {
     auto* list = List(family);
-    if (!list || list->CurSel() < 0) return;
-    const int index = list->CurSel();
+    const auto current = profiles_.CurrentEntry(family);
+    if (!list || !current) return;
+    const int index = *current;
     const std::string target = ProfilePath(family, list->ItemAt(index)->UserData());
     const auto chosen = model_.window.ShowFileDialog(ProfileDialog(family, ui::FileDialogMode::Open));
     if (!chosen) return;
@@ -293,8 +296,9 @@ void ProfileListPage::ImportProfile(ProfileFamily family) {
 
 void ProfileListPage::ExportProfile(ProfileFamily family) {
     auto* list = List(family);
-    if (!list || list->CurSel() < 0) return;
-    const std::string source = ProfilePath(family, list->ItemAt(list->CurSel())->UserData());
+    const auto index = profiles_.CurrentEntry(family);
+    if (!list || !index) return;
+    const std::string source = ProfilePath(family, list->ItemAt(*index)->UserData());
     ui::FileDialogRequest request = ProfileDialog(family, ui::FileDialogMode::Save);
     request.confirmOverwrite = false;  // asked below, in the program's own box
     const auto chosen = model_.window.ShowFileDialog(request);

@@ -17,6 +17,7 @@ using lighting::pages::ProfileExtras;
 
 constexpr int kRowHeight = 25;
 constexpr const char* kIndexUnreadableText = "message_profile_index_unreadable";
+constexpr std::string_view kPickProfileFirstText = "message_pick_profile_first";
 // The shipped lighting defaults of the mouse and pad are taken as far as the device keeps them.
 constexpr std::size_t kDeviceLightingDefaultSize = device::kParamTransferSize;
 constexpr std::uint8_t kResetPointerSpeed = 10;
@@ -105,7 +106,22 @@ void ProfilePages::Save(ProfileFamily family) {
     // Only the copy is made under the guards; the index lookup and the write come after.
     std::optional<std::vector<std::uint8_t>> payload;
     WithBlocks(Family(family).device, [&](const SettingBlocks& b) { payload = AssemblePayload(family, b); });
-    if (payload) SaveSelectedPayload(family, *payload, model_.writer);
+    if (payload) SaveProfilePayload(family, ActiveIndex(family), *payload, model_.writer);
+}
+
+std::optional<int> ProfilePages::CurrentEntry(ProfileFamily family) {
+    const auto* combo = model_.window.FindCombo(Family(family).listControl);
+    if (!combo) return std::nullopt;
+    if (const int index = combo->CurSel(); index >= 0) return index;
+    ShowMessage(std::string(kPickProfileFirstText));
+    return std::nullopt;
+}
+
+int ProfilePages::ActiveIndex(ProfileFamily family) const {
+    if (const auto* combo = model_.window.FindCombo(Family(family).listControl); combo && combo->CurSel() >= 0) {
+        return combo->CurSel();
+    }
+    return ReadSelect(family);
 }
 
 int ProfilePages::Load(ProfileFamily family, int index) {
@@ -134,6 +150,17 @@ void ProfilePages::ShowLink(ProfileFamily family, int index) {
     if (check) check->SetSelected(false, true);
     if (edit) edit->SetText("");
     if (shown) shown->SetVisible(false);
+}
+
+void ProfilePages::ShowRecorded(ProfileFamily family) {
+    auto* combo = model_.window.FindCombo(Family(family).listControl);
+    if (!combo || combo->CurSel() >= 0) return;
+    const int index = ReadSelect(family);
+    if (!combo->SelectItem(index, /*notify=*/false)) return;
+    if (auto* nameEdit = model_.window.Find(Family(family).nameEditControl)) {
+        if (auto* item = combo->ItemAt(index)) nameEdit->SetText(item->UserData());
+    }
+    ShowLink(family, index);
 }
 
 void ProfilePages::SelectProfile(ProfileFamily family) {
@@ -305,8 +332,8 @@ void ProfilePages::Reset(ProfileFamily family) {
 void ProfilePages::SaveKeyboardState() {
     // The device's settings win, but the per-key colours live only in the profile: without this
     // they would be written back as whatever memory held (zeros at start-up).
-    WithBlocks(DeviceKind::Keyboard, [](const SettingBlocks& b) {
-        LoadKeyboardColours(ReadSelect(ProfileFamily::KbDeng), b);
+    WithBlocks(DeviceKind::Keyboard, [index = ActiveIndex(ProfileFamily::KbDeng)](const SettingBlocks& b) {
+        LoadKeyboardColours(index, b);
     });
     Save(ProfileFamily::KbDeng);
     Save(ProfileFamily::KbKey);
@@ -348,17 +375,20 @@ void ProfilePages::OverwriteKeyboardProfiles() {
 void ProfilePages::SelectSaved(DeviceKind kind) {
     switch (kind) {
         case DeviceKind::Keyboard:
-            // The keyboard's state was saved into the recorded profiles by its read-back.
-            SelectInList(ProfileFamily::KbDeng, ReadSelect(ProfileFamily::KbDeng));
-            SelectInList(ProfileFamily::KbKey, ReadSelect(ProfileFamily::KbKey));
+            // The keyboard's state was saved into the profiles in effect by its read-back.
+            SelectInList(ProfileFamily::KbDeng, ActiveIndex(ProfileFamily::KbDeng));
+            SelectInList(ProfileFamily::KbKey, ActiveIndex(ProfileFamily::KbKey));
             break;
         case DeviceKind::Mouse:
             Save(ProfileFamily::MsDevice);
-            SelectInList(ProfileFamily::MsDevice, ReadSelect(ProfileFamily::MsDevice));
+            SelectInList(ProfileFamily::MsDevice, ActiveIndex(ProfileFamily::MsDevice));
+            // Nothing else selects the lighting list; its recorded entry is shown, not applied
+            // over the device's lighting, which the device profile has just taken in.
+            ShowRecorded(ProfileFamily::MsDeng);
             break;
         case DeviceKind::MousePad:
             Save(ProfileFamily::MpDeng);
-            SelectInList(ProfileFamily::MpDeng, ReadSelect(ProfileFamily::MpDeng));
+            SelectInList(ProfileFamily::MpDeng, ActiveIndex(ProfileFamily::MpDeng));
             break;
     }
 }

@@ -40,14 +40,21 @@ public:
     void Init(device::DeviceKind kind);
     // Runs f(const SettingBlocks&) with the kind's blocks held.
     void WithBlocks(device::DeviceKind kind, const std::function<void(const SettingBlocks&)>& f);
+    // Saves into the entry in effect (ActiveIndex), never simply the one recorded as "select".
     void Save(ProfileFamily family);
+    // The entry whose settings are in effect: the family list's current entry (a linked program's
+    // profile while the program is in front), or the recorded choice while the list has none.
+    int ActiveIndex(ProfileFamily family) const;
+    // The family list's current entry. With none (nothing picked yet) the user is told to pick
+    // one first and nothing is returned: an operation on "the selected profile" then does nothing.
+    std::optional<int> CurrentEntry(ProfileFamily family);
     int Load(ProfileFamily family, int index);
     // The family's list has a new current entry.
     void SelectProfile(ProfileFamily family);
     void Reset(ProfileFamily family);
     void SaveKeyboardState();
     void OverwriteKeyboardProfiles();
-    // At arrival, after the device was read: its state goes into the recorded profiles, then
+    // At arrival, after the device was read: its state goes into the profiles in effect, then
     // those are selected.
     void SelectSaved(device::DeviceKind kind);
     // Any thread: the mouse's recorded device profile into the blocks.
@@ -63,6 +70,9 @@ public:
 
 private:
     void ShowLink(ProfileFamily family, int index);
+    // Shows the recorded entry as the list's current one (name, link) without loading it, so
+    // the device keeps what it holds.
+    void ShowRecorded(ProfileFamily family);
     void AfterLoad(ProfileFamily family, int index);
     void HideFunctionPanel(device::DeviceKind kind);
     void RefreshMouse();
