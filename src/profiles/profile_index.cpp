@@ -160,14 +160,58 @@ bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view progra
                                                 program);
 }
 
+std::vector<IndexEntry> EntriesOf(const FamilyIndex& index) {
+    std::vector<IndexEntry> entries;
+    entries.reserve(index.names.size());
+    for (std::size_t i = 0; i < index.names.size(); ++i) {
+        entries.push_back({index.names[i], index.linked[i], index.programs[i]});
+    }
+    return entries;
+}
+
 bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries) {
+    const FamilyEntries list{family, entries};
+    return WriteFamilyEntries(std::span<const FamilyEntries>(&list, 1));
+}
+
+bool WriteFamilyEntries(std::span<const FamilyEntries> lists) {
+    if (lists.empty()) return true;
+    const std::string_view file = Family(lists.front().family).indexFile;
+    for (const FamilyEntries& list : lists) {
+        if (Family(list.family).indexFile != file) {
+            platform::debugOut("profiles: one write for lists of different index files refused");
+            return false;
+        }
+    }
+    bool accepted = true;
+    const bool stored = ProfileIndexFile(lists.front().family).Update([&](platform::IniDocument& doc) {
+        for (const FamilyEntries& list : lists) {
+            const IndexSections& s = Family(list.family).sections;
+            accepted = doc.Set(s.count, kCountKey, std::to_string(list.entries.size())) && accepted;
+            for (std::size_t i = 0; i < list.entries.size(); ++i) {
+                accepted = SetEntry(doc, s, static_cast<int>(i), list.entries[i]) && accepted;
+            }
+        }
+    });
+    return accepted && stored;
+}
+
+bool RenameFamilyEntry(ProfileFamily family, int index, int count, std::string_view name) {
     const IndexSections& s = Family(family).sections;
     bool accepted = true;
     const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
-        accepted = doc.Set(s.count, kCountKey, std::to_string(entries.size()));
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            accepted = SetEntry(doc, s, static_cast<int>(i), entries[i]) && accepted;
-        }
+        accepted = doc.Set(s.count, kCountKey, std::to_string(count));
+        accepted = doc.Set(s.names, Key(index), name) && accepted;
+    });
+    return accepted && stored;
+}
+
+bool WriteFamilyLink(ProfileFamily family, int index, bool linked, std::string_view program) {
+    const IndexSections& s = Family(family).sections;
+    bool accepted = true;
+    const bool stored = ProfileIndexFile(family).Update([&](platform::IniDocument& doc) {
+        accepted = doc.Set(s.links, Key(index), linked ? kLinked : kNotLinked);
+        accepted = doc.Set(s.programs, Key(index), program) && accepted;
     });
     return accepted && stored;
 }
@@ -203,6 +247,34 @@ std::optional<std::string> UnreadableIndexReason(const platform::WholeFile& file
     return std::nullopt;
 }
 
+// An index whose list has holes (entries below the count without a name, as an older version or
+// an end in the middle of a change could leave) is written back without them, in one write, the
+// selection following its entry. The entries kept; nothing when the list was whole.
+std::optional<std::vector<IndexEntry>> RepairHoles(ProfileFamily family, const platform::IniDocument& doc,
+                                                   const FamilyIndex& index) {
+    if (index.count <= 0) return std::nullopt;
+    const IndexSections& s = Family(family).sections;
+    std::vector<IndexEntry> kept;
+    int select = 0;
+    for (int i = 0; i < index.count; ++i) {
+        const auto name = doc.GetIfPresent(s.names, Key(i));
+        if (!name || name->empty()) continue;
+        if (i == index.select) select = static_cast<int>(kept.size());
+        kept.push_back({*name, index.linked[static_cast<std::size_t>(i)], index.programs[static_cast<std::size_t>(i)]});
+    }
+    if (std::cmp_equal(kept.size(), index.count)) return std::nullopt;
+    platform::debugOut("profiles: " + ProfileIndexFile(family).path() + " counts " + std::to_string(index.count) +
+                       " " + std::string(Family(family).id) + " profiles but names " + std::to_string(kept.size()) +
+                       "; the list is repaired to the named ones");
+    if (kept.empty()) return kept;  // the caller starts the list anew
+    ProfileIndexFile(family).Update([&](platform::IniDocument& d) {
+        d.Set(s.count, kCountKey, std::to_string(kept.size()));
+        for (std::size_t i = 0; i < kept.size(); ++i) SetEntry(d, s, static_cast<int>(i), kept[i]);
+        d.Set(s.select, kSelectKey, std::to_string(select));
+    });
+    return kept;
+}
+
 }  // namespace
 
 ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
@@ -220,11 +292,16 @@ ProfileIndexLoad LoadProfileIndex(DeviceKind kind) {
             if (platform::FileExists(ProfilePath(list.family, f.firstRunName))) list.names.emplace_back(f.firstRunName);
             continue;
         }
-        const FamilyIndex index = FamilyIndexOf(
-            list.family, file.outcome == platform::ReadOutcome::Ok
-                             ? platform::IniDocument::Parse(std::span<const std::uint8_t>(file.bytes))
-                             : platform::IniDocument{});
-        if (index.count != 0) {
+        const platform::IniDocument doc = file.outcome == platform::ReadOutcome::Ok
+                                              ? platform::IniDocument::Parse(std::span<const std::uint8_t>(file.bytes))
+                                              : platform::IniDocument{};
+        const FamilyIndex index = FamilyIndexOf(list.family, doc);
+        const auto repaired = RepairHoles(list.family, doc, index);
+        if (repaired && !repaired->empty()) {
+            for (const IndexEntry& entry : *repaired) list.names.push_back(entry.name);
+            continue;
+        }
+        if (index.count != 0 && !repaired) {
             list.names = index.names;  // empty for a negative count
             continue;
         }

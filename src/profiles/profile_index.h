@@ -69,11 +69,25 @@ struct IndexEntry {
     bool linked = false;
     std::string program = std::string(kNotLinkedProgram);
 };
+// The entries of a family as the index stores them: names with their link flags and programs.
+std::vector<IndexEntry> EntriesOf(const FamilyIndex& index);
 // Replaces the family's list in its index file (count, names, link flags, programs) in one
 // atomic write. What lies past the new count stays (nothing reads it); "select" is left as it is.
 bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries);
+// The same for several families that keep their lists in one index file (the keyboard's pair),
+// all in one atomic write, so the lists never go out of step. False, with nothing written, for
+// families of different files.
+struct FamilyEntries {
+    ProfileFamily family;
+    std::vector<IndexEntry> entries;
+};
+bool WriteFamilyEntries(std::span<const FamilyEntries> lists);
 // Appends one entry (count, name, unlinked) in one atomic write.
 bool AppendFamilyEntry(ProfileFamily family, int index, std::string_view name);
+// Entry index gets a new name (and the count the list has) in one atomic write.
+bool RenameFamilyEntry(ProfileFamily family, int index, int count, std::string_view name);
+// Entry index's link flag and program in one atomic write.
+bool WriteFamilyLink(ProfileFamily family, int index, bool linked, std::string_view program);
 
 // Writes store decimal text; their results may be ignored, as the callers do.
 bool WriteProfileCount(ProfileFamily family, int count);

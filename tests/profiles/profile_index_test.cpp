@@ -61,12 +61,14 @@ TEST(ProfileIndex, CountsAndNamesAsRead) {
     const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::Keyboard);
     EXPECT_FALSE(load.message);
     EXPECT_EQ(NamesOf(load, ProfileFamily::KbDeng), Names{"Light"});
-    EXPECT_EQ(NamesOf(load, ProfileFamily::KbKey), (Names{"A", "B", "0"}));
+    // Entry 2 has no name: the list is repaired to the named entries, the selection with it.
+    EXPECT_EQ(NamesOf(load, ProfileFamily::KbKey), (Names{"A", "B"}));
 
     const FamilyIndex keys = ReadFamilyIndex(ProfileFamily::KbKey);
-    EXPECT_EQ(keys.select, 2);
-    EXPECT_EQ(keys.linked, (std::vector<bool>{true, false, false}));  // only exactly 1 links
-    EXPECT_EQ(keys.programs, (Names{"/usr/bin/game", "0", "0"}));
+    EXPECT_EQ(keys.count, 2);
+    EXPECT_EQ(keys.select, 0);
+    EXPECT_EQ(keys.linked, (std::vector<bool>{true, false}));  // only exactly 1 links
+    EXPECT_EQ(keys.programs, (Names{"/usr/bin/game", "0"}));
     EXPECT_FALSE(ReadLinkFlag(ProfileFamily::KbKey, 1));
 
     WriteText(home.kb() + "kbProfile.ini", "[PROFILEDENGCOUNT]\ncount=-1\n[PROFILECOUNT]\ncount=abc\n");
@@ -98,6 +100,16 @@ TEST(ProfileIndex, AListIsWrittenWholeInOneWrite) {
     EXPECT_EQ(appended.names, (Names{"A", "C", "D"}));
     EXPECT_EQ(appended.linked, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(appended.programs[2], " ");
+
+    // The keyboard's pair in one write; lists of different files are refused, nothing written.
+    const std::vector<FamilyEntries> pair = {{ProfileFamily::KbDeng, {{"L1"}, {"L2"}}},
+                                             {ProfileFamily::KbKey, {{"K1"}, {"K2"}}}};
+    ASSERT_TRUE(WriteFamilyEntries(pair));
+    EXPECT_EQ(ReadFamilyIndex(ProfileFamily::KbDeng).names, (Names{"L1", "L2"}));
+    EXPECT_EQ(ReadFamilyIndex(ProfileFamily::KbKey).names, (Names{"K1", "K2"}));
+    const std::vector<FamilyEntries> mixed = {{ProfileFamily::KbDeng, {{"M"}}}, {ProfileFamily::MsKey, {{"M"}}}};
+    EXPECT_FALSE(WriteFamilyEntries(mixed));
+    EXPECT_EQ(ReadFamilyIndex(ProfileFamily::KbDeng).names, (Names{"L1", "L2"}));
 }
 
 TEST(ProfileIndex, FirstStartCreatesKeyboardProfilesFromDefaults) {
@@ -187,6 +199,29 @@ TEST(ProfileIndex, MissingOrDamagedDefaultStopsTheDevice) {
     EXPECT_EQ(ReadBytes(home.ms() + "新配置文件1.config"), ProfileBytes(576, 0x33, 2));
     EXPECT_FALSE(platform::FileExists(home.ms() + "新配置文件1.pro"));
     EXPECT_EQ(ReadProfileName(ProfileFamily::MsDevice, 0), "新配置文件1");
+}
+
+// What an older version or an end in the middle of a change left: entries below the count without
+// a name. The start keeps the named ones in order with their links and the selected one selected.
+TEST(ProfileIndex, HolesInAListAreRepairedAtStart) {
+    TestHome home;
+    ShipDefault(home, ProfileFamily::MsDeng, 0x11);  // the list between them starts anew
+    WriteText(home.ms() + "msProfile.ini",
+              "[PROFILECOUNT]\ncount=4\n[PROFILENAME]\n0=A\n1=\n3=D\n[PROFILESELECT]\nselect=3\n"
+              "[PROFILELIKEEXE]\n3=1\n[PROCESS]\n3=/usr/bin/game\n"
+              "[PROFILEDEVICECOUNT]\ncount=2\n[PROFILEDEVICENAME]\n0=X\n1=Y\n[PROFILEDEVICESELECT]\nselect=1\n");
+    const ProfileIndexLoad load = LoadProfileIndex(DeviceKind::Mouse);
+    EXPECT_EQ(NamesOf(load, ProfileFamily::MsKey), (Names{"A", "D"}));
+    const FamilyIndex keys = ReadFamilyIndex(ProfileFamily::MsKey);
+    EXPECT_EQ(keys.count, 2);
+    EXPECT_EQ(keys.names, (Names{"A", "D"}));
+    EXPECT_EQ(keys.select, 1);
+    EXPECT_EQ(keys.linked, (std::vector<bool>{false, true}));
+    EXPECT_EQ(keys.programs[1], "/usr/bin/game");
+    // A whole list beside it is left as it was.
+    const FamilyIndex device = ReadFamilyIndex(ProfileFamily::MsDevice);
+    EXPECT_EQ(device.names, (Names{"X", "Y"}));
+    EXPECT_EQ(device.select, 1);
 }
 
 TEST(ProfileIndex, CountZeroWithLeftoversOverwritesNameZero) {

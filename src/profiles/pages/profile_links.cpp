@@ -65,8 +65,7 @@ void ProfileLinks::ShowLinked(ProfileFamily family, int index, const std::string
     const auto file = ProgramFileName(path);
     if (!file) return;
     if (auto* edit = model_.window.Find(Named(family, "_profile_link_edit"))) edit->SetText(*file);
-    WriteLinkFlag(family, index, true);
-    WriteLinkedProgram(family, index, path);
+    WriteFamilyLink(family, index, true, path);
     if (auto* check = model_.window.FindOption(Named(family, "_profile_link_check"))) check->SetSelected(true, false);
     if (auto* shown = model_.window.Find(Named(family, "_profile_link_name_hor"))) shown->SetVisible(true);
 }
@@ -76,8 +75,7 @@ void ProfileLinks::ClearLink(ProfileFamily family, int index) {
     if (auto* edit = model_.window.Find(Named(family, "_profile_link_edit"))) edit->SetText(std::string(kNotLinkedProgram));
     if (auto* shown = model_.window.Find(Named(family, "_profile_link_name_hor"))) shown->SetVisible(false);
     if (index < 0) return;
-    WriteLinkFlag(family, index, false);
-    WriteLinkedProgram(family, index, kNotLinkedProgram);
+    WriteFamilyLink(family, index, false, kNotLinkedProgram);
 }
 
 void ProfileLinks::LinkProfile(ProfileFamily family) {

@@ -43,6 +43,12 @@ std::string Named(ProfileFamily family, const char* rest) { return std::string(F
 
 bool IsKeyboard(ProfileFamily family) { return Family(family).device == DeviceKind::Keyboard; }
 
+// The lists an add or delete acts on: the keyboard's go in pairs.
+std::vector<ProfileFamily> PairOf(ProfileFamily family) {
+    if (IsKeyboard(family)) return {ProfileFamily::KbDeng, ProfileFamily::KbKey};
+    return {family};
+}
+
 ui::FileDialogRequest ProfileDialog(ProfileFamily family, ui::FileDialogMode mode) {
     const std::string ext(Family(family).extension.substr(1));  // without the "."
     ui::FileDialogRequest request;
@@ -122,6 +128,22 @@ void ProfileListPage::SpreadKeyboardLighting(const std::vector<std::uint8_t>& pa
                          [&](const SettingBlocks& b) { LoadPayload(ProfileFamily::KbDeng, payload, b); });
 }
 
+std::vector<IndexEntry> ProfileListPage::ListedEntries(ProfileFamily family, const ui::ItemList& list) const {
+    // Names as the list shows them (it was built from the index), links as the index holds them.
+    const FamilyIndex index = ReadFamilyIndex(family);
+    std::vector<IndexEntry> entries;
+    entries.reserve(static_cast<std::size_t>(list.Count()));
+    for (int j = 0; j < list.Count(); ++j) {
+        IndexEntry entry{list.ItemAt(j)->UserData()};
+        if (j < index.count) {
+            entry.linked = index.linked[j];
+            entry.program = index.programs[j];
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 void ProfileListPage::AppendEntry(ProfileFamily family, const std::string& name) {
     auto* list = List(family);
     if (auto* row = list->AddLabelRow(name, name, kRowHeight)) row->SetAttribute("style", kRowStyle);
@@ -133,32 +155,35 @@ void ProfileListPage::SelectLast(ProfileFamily family) {
 }
 
 void ProfileListPage::AddClicked(ProfileFamily family) {
-    if (!IsKeyboard(family)) {
-        NewProfile(family);
-        return;
+    // The keyboard's two lists grow together: both files first, then one write of the index
+    // that names both, so an end at any moment leaves the lists in step and every name its file.
+    std::vector<FamilyEntries> lists;
+    std::vector<std::string> names;
+    for (const ProfileFamily f : PairOf(family)) {
+        auto* list = List(f);
+        if (!list) return;
+        const auto taken = FoldedNames(*list, /*byUserData=*/false);
+        int n = 1;
+        std::string name = NewProfileName(f, n);
+        while (taken.contains(platform::CaseFoldKey(name))) name = NewProfileName(f, ++n);
+        // The default is read first, so that a missing one leaves no entry without a file.
+        const auto payload = ReadForUser(f, DefaultProfilePath(f));
+        if (!payload) return;
+        const std::string path = ProfilePath(f, name);
+        platform::DeleteFile(path);
+        if (f == ProfileFamily::KbDeng) SpreadKeyboardLighting(*payload);
+        if (!WriteProfileFile(path, *payload, Family(f).device)) return;
+        lists.push_back({f, ListedEntries(f, *list)});
+        lists.back().entries.push_back(IndexEntry{name});
+        names.push_back(std::move(name));
     }
-    NewProfile(ProfileFamily::KbDeng);
-    NewProfile(ProfileFamily::KbKey);
-}
-
-void ProfileListPage::NewProfile(ProfileFamily family) {
-    auto* list = List(family);
-    if (!list) return;
-    const auto taken = FoldedNames(*list, /*byUserData=*/false);
-    int n = 1;
-    std::string name = NewProfileName(family, n);
-    while (taken.contains(platform::CaseFoldKey(name))) name = NewProfileName(family, ++n);
-
-    // The default is read first, so that a missing one leaves no entry without a file.
-    const auto payload = ReadForUser(family, DefaultProfilePath(family));
-    if (!payload) return;
-    const std::string path = ProfilePath(family, name);
-    platform::DeleteFile(path);
-    if (family == ProfileFamily::KbDeng) SpreadKeyboardLighting(*payload);
-    if (!WriteProfileFile(path, *payload, Family(family).device)) return;
-    AppendEntry(family, name);
-    if (family == ProfileFamily::KbDeng) profiles_.RefreshCustomColours();
-    SelectLast(family);
+    if (!WriteFamilyEntries(lists)) return;
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        const ProfileFamily f = lists[i].family;
+        if (auto* row = List(f)->AddLabelRow(names[i], names[i], kRowHeight)) row->SetAttribute("style", kRowStyle);
+        if (f == ProfileFamily::KbDeng) profiles_.RefreshCustomColours();
+        SelectLast(f);
+    }
 }
 
 bool ProfileListPage::ConfirmDelete(ProfileFamily family) {
@@ -191,35 +216,31 @@ void ProfileListPage::DeleteClicked(ProfileFamily family) {
     // Taken before the box: work queued for the window (a watcher's switch) runs while it is open.
     const auto index = profiles_.CurrentEntry(family);
     if (!index || !ConfirmDelete(family)) return;
-    if (!IsKeyboard(family)) {
-        DeleteProfile(family, *index);
-        return;
-    }
-    DeleteProfile(ProfileFamily::KbDeng, *index);
-    DeleteProfile(ProfileFamily::KbKey, *index);
+    DeleteProfile(family, *index);
 }
 
 void ProfileListPage::DeleteProfile(ProfileFamily family, int index) {
-    auto* list = List(family);
-    // The other keyboard list may be shorter after a copy; it never loses its last entry.
-    if (!list || index < 0 || index >= list->Count() || list->Count() <= 1) return;
-    const FamilyIndex before = ReadFamilyIndex(family);
-    const std::string path = ProfilePath(family, list->ItemAt(index)->UserData());
-    list->RemoveAt(index);
-    const int n = list->Count();
-    auto linkAt = [&](int j) { return j < before.count && before.linked[j]; };
-    auto programAt = [&](int j) { return j < before.count ? before.programs[j] : std::string("0"); };
-    std::vector<IndexEntry> entries;
-    entries.reserve(static_cast<std::size_t>(n));
-    for (int j = 0; j < n; ++j) {
+    // The keyboard's pair loses entry index in both lists, in one write of the index.
+    std::vector<FamilyEntries> lists;
+    std::vector<std::string> paths;
+    for (const ProfileFamily f : PairOf(family)) {
+        auto* list = List(f);
+        // The other keyboard list may be shorter after a copy; it never loses its last entry.
+        if (!list || index < 0 || index >= list->Count() || list->Count() <= 1) continue;
         // Entries behind the deleted one move up with their links.
-        const int from = j < index ? j : j + 1;
-        entries.push_back({list->ItemAt(j)->UserData(), linkAt(from), programAt(from)});
+        auto entries = ListedEntries(f, *list);
+        entries.erase(entries.begin() + index);
+        lists.push_back({f, std::move(entries)});
+        paths.push_back(ProfilePath(f, list->ItemAt(index)->UserData()));
     }
-    // The whole list in one write, and the file only once no entry names it: an end at any
-    // moment leaves an index whose every name has its file.
-    if (WriteFamilyEntries(family, entries)) platform::DeleteFile(path);
-    SelectLast(family);
+    // The files only once no entry names them: an end at any moment leaves an index whose every
+    // name has its file.
+    if (lists.empty() || !WriteFamilyEntries(lists)) return;
+    for (const std::string& path : paths) platform::DeleteFile(path);
+    for (const FamilyEntries& list : lists) {
+        List(list.family)->RemoveAt(index);
+        SelectLast(list.family);
+    }
 }
 
 void ProfileListPage::CopyProfile(ProfileFamily family) {
@@ -263,8 +284,7 @@ void ProfileListPage::RenameProfile(ProfileFamily family) {
     if (!payload) return;
     // The index names the new file only once it exists, so a failed write loses nothing.
     if (!WriteProfileFile(ProfilePath(family, name), *payload, Family(family).device)) return;
-    WriteProfileCount(family, list->Count());
-    WriteProfileName(family, index, name);
+    if (!RenameFamilyEntry(family, index, list->Count(), name)) return;  // the old file stays named
     platform::DeleteFile(oldPath);
     ui::Control* item = list->ItemAt(index);
     item->SetText(name);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "profiles/pages/profile_pages.h"
+#include "profiles/profile_index.h"
 #include "ui/routes.h"
 
 namespace corvane::profiles::pages {
@@ -21,7 +23,7 @@ public:
     void AddClicked(ProfileFamily family);
     void DeleteClicked(ProfileFamily family);
 
-    void NewProfile(ProfileFamily family);
+    // Entry index of the family (with the keyboard: of both its lists).
     void DeleteProfile(ProfileFamily family, int index);
     void CopyProfile(ProfileFamily family);
     void RenameProfile(ProfileFamily family);
@@ -35,6 +37,8 @@ private:
     std::optional<std::vector<std::uint8_t>> ReadForUser(ProfileFamily family, const std::string& path);
     void SpreadKeyboardLighting(const std::vector<std::uint8_t>& payload);
     void AppendEntry(ProfileFamily family, const std::string& name);
+    // The list's entries with the links the index holds for them.
+    std::vector<IndexEntry> ListedEntries(ProfileFamily family, const ui::ItemList& list) const;
     void SelectLast(ProfileFamily family);
     bool ConfirmDelete(ProfileFamily family);
 
