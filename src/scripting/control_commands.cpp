@@ -106,10 +106,12 @@ struct ControlCommands::Impl {
         std::shared_ptr<std::string> reply;
         bool replied = false;
     };
-    // A message box that waits for its answer in a nested event loop.
+    // A message box that waits for its answer in a nested event loop: the script channel's own,
+    // or the window's, shown to the user (a script may answer that one as well).
     struct OpenBox {
         std::string id;
         std::optional<int> result;
+        bool shownToUser = false;
     };
     enum class AutoAnswer { Off, Confirm, Cancel };
 
@@ -128,9 +130,9 @@ struct ControlCommands::Impl {
         window.SetFileDialogResponder({});
     }
 
-    // The responders are thin: they call back here, and the fallback to the window's own box
-    // removes them for the time the box is open and puts them back afterwards (the removed
-    // closure is not touched once it has called us).
+    // The responders are thin: they call back here. The dialog's fallback to the window's own
+    // removes its responder for the time the dialog is open and puts it back afterwards (the
+    // removed closure is not touched once it has called us).
     void InstallBoxResponder() {
         window.SetMessageBoxResponder([this](const ui::MessageBoxRequest& r) { return OnMessageBox(r); });
     }
@@ -140,9 +142,12 @@ struct ControlCommands::Impl {
 
     int OnMessageBox(const ui::MessageBoxRequest& request) {
         if (active.empty() && autoAnswer == AutoAnswer::Off) {
-            window.SetMessageBoxResponder({});
-            const int result = window.ShowMessageBox(request);
-            InstallBoxResponder();
+            // The user answers, or a script: the box is listed like the script channel's own,
+            // and boxes asked for while it is open come here as well.
+            OpenBox box{ReplyToken(request.textId), std::nullopt, /*shownToUser=*/true};
+            openBoxes.push_back(&box);
+            const int result = window.ShowOwnMessageBox(request);
+            openBoxes.erase(std::find(openBoxes.begin(), openBoxes.end(), &box));
             return result;
         }
         const std::string id = ReplyToken(request.textId);
@@ -317,6 +322,7 @@ struct ControlCommands::Impl {
         auto it = std::find_if(openBoxes.rbegin(), openBoxes.rend(), [](const OpenBox* b) { return !b->result; });
         if (it == openBoxes.rend()) return "error: no message box is open";
         (*it)->result = result;
+        if ((*it)->shownToUser && !window.AnswerOwnMessageBox(result)) return "error: the message box has closed";
         return std::string(kOk);
     }
 

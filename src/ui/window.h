@@ -156,9 +156,16 @@ public:
     // not started are released. Used before the UI thread waits for worker threads.
     virtual void RejectCalls() = 0;
 
-    // Modal message box; returns kMessageConfirmed or kMessageDismissed.
+    // Modal message box; returns kMessageConfirmed or kMessageDismissed. The responder, when one
+    // is set, answers instead.
     virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
     virtual void SetMessageBoxResponder(MessageBoxResponder responder) = 0;
+    // The window's own modal box, whatever responder is set (for a responder that leaves the
+    // answer to the user); boxes asked for while it is open still reach the responder.
+    virtual int ShowOwnMessageBox(const MessageBoxRequest& request) = 0;
+    // Ends the innermost box ShowOwnMessageBox shows with result, as its buttons would; false
+    // when none is open.
+    virtual bool AnswerOwnMessageBox(int result) = 0;
     // Opens a pop-up menu from a skin menu file at a screen position. A choice reaches onChoice
     // from the event loop once the menu has closed. nullptr when the file does not load.
     virtual std::unique_ptr<Menu> OpenMenu(std::string_view file, Point at, MenuHandler onChoice) = 0;

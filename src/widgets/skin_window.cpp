@@ -269,6 +269,16 @@ void SkinWindow::SetMessageBoxResponder(ui::MessageBoxResponder responder) {
 
 int SkinWindow::ShowMessageBox(const ui::MessageBoxRequest& request) {
     if (messageBoxResponder_) return messageBoxResponder_(request);
+    return ShowOwnMessageBox(request);
+}
+
+bool SkinWindow::AnswerOwnMessageBox(int result) {
+    if (openBoxes_.empty()) return false;
+    openBoxes_.back()(result);
+    return true;
+}
+
+int SkinWindow::ShowOwnMessageBox(const ui::MessageBoxRequest& request) {
     // The skin's own box (layout id XML_MSG), shown modally over this window.
     std::string error;
     const std::string file = LayoutPath(*context_, "XML_MSG", &error);
@@ -327,7 +337,9 @@ int SkinWindow::ShowMessageBox(const ui::MessageBoxRequest& request) {
     box->show();
     box->activateWindow();
     box->setFocus(Qt::ActiveWindowFocusReason);
+    openBoxes_.push_back([&sink](int result) { sink.Finish(result); });
     loop.exec();
+    openBoxes_.pop_back();
     box->removeEventFilter(&closeFilter);
     box->SetNotifySink(nullptr);
     return sink.Result();

@@ -65,6 +65,8 @@ public:
         calls_.SetLatencyObserver(std::move(observer));
     }
     int ShowMessageBox(const ui::MessageBoxRequest& request) override;
+    int ShowOwnMessageBox(const ui::MessageBoxRequest& request) override;
+    bool AnswerOwnMessageBox(int result) override;
     void SetMessageBoxResponder(ui::MessageBoxResponder responder) override;
     std::unique_ptr<ui::Menu> OpenMenu(std::string_view file, ui::Point at, ui::MenuHandler onChoice) override;
     std::optional<std::string> ShowFileDialog(const ui::FileDialogRequest& request) override;
@@ -111,6 +113,8 @@ private:
     CallQueue calls_;
     std::unique_ptr<QSocketNotifier> wakeNotifier_;
     ui::MessageBoxResponder messageBoxResponder_;
+    // How to end each box ShowOwnMessageBox has open, innermost last.
+    std::vector<std::function<void(int)>> openBoxes_;
     ui::FileDialogResponder fileDialogResponder_;
     mutable std::unordered_map<std::string, QPointer<SkinWidget>> findCache_;
     bool initRaised_ = false;

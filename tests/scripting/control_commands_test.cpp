@@ -359,6 +359,61 @@ TEST_F(ControlCommandsTest, MessageBoxesAreAnsweredAutomaticallyOrByTheScriptTha
     EXPECT_EQ(results, std::vector<int>{ui::kMessageConfirmed});
 }
 
+// A box no script asked for (at start-up, or after a real click) is shown to the user, and a
+// script sees it all the same: listed, in the way of actions, answerable; a box raised while it
+// is open still takes the automatic answer.
+TEST_F(ControlCommandsTest, BoxesTheProgramRaisesByItselfAreListedAndAnswerable) {
+    std::vector<int> results;  // UI thread
+    std::atomic<int> answered{0};
+    auto raise = [&](const char* id) {
+        window_->Post([&, id] {
+            ui::MessageBoxRequest box;
+            box.textId = id;
+            results.push_back(window_->ShowMessageBox(box));
+            ++answered;
+        });
+    };
+    raise("message_text_11");
+    std::vector<std::string> got;
+    std::atomic<bool> finished{false};
+    std::thread script([&] {
+        std::string listed;
+        for (int i = 0; i < 1000 && listed.find("message_text_11") == std::string::npos; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            listed = commands_->Handle("boxes");
+        }
+        got.push_back(listed);
+        got.push_back(commands_->Handle("click kb_pro_deng_add_btn"));
+        got.push_back(commands_->Handle("boxes auto confirm"));
+        raise("message_text_12");
+        for (int i = 0; i < 1000 && answered == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        got.push_back(commands_->Handle("boxes"));
+        got.push_back(commands_->Handle("answer confirm"));
+        got.push_back(commands_->Handle("wait idle 5000"));
+        got.push_back(commands_->Handle("boxes"));
+        finished = true;
+    });
+    // Should the box never be answered, it is closed after a while so that the test ends.
+    std::thread rescue([&] {
+        for (int i = 0; i < 1500 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!finished) window_->Post([&] { window_->AnswerOwnMessageBox(ui::kMessageDismissed); });
+    });
+    EXPECT_TRUE(RunUntil([&] { return finished.load(); }, 30000));
+    script.join();
+    rescue.join();
+    const std::vector<std::string> expected = {
+        "ok {\"open\":[\"message_text_11\"],\"auto\":\"off\"}",
+        "error: busy",
+        "ok",
+        "ok {\"open\":[\"message_text_11\"],\"auto\":\"confirm\"}",
+        "ok",
+        "ok",
+        "ok {\"open\":[],\"auto\":\"confirm\"}",
+    };
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(results, (std::vector<int>{ui::kMessageConfirmed, ui::kMessageConfirmed}));
+}
+
 TEST_F(ControlCommandsTest, FileDialogsTakeTheAnswerGivenBefore) {
     std::vector<std::optional<std::string>> results;
     onRoute_ = [&](const ui::Notification& n) {
