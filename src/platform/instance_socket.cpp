@@ -28,6 +28,7 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr std::string_view kLockSuffix = ".lock";
 constexpr std::string_view kLineTooLong = "error: line too long";
 constexpr std::string_view kLineHasNul = "error: line holds a NUL";
+constexpr std::string_view kTooManyConnections = "error: too many connections\n";
 
 bool OwnedPrivateFolder(const std::string& path, bool requirePrivateMode) {
     struct stat st {};
@@ -184,12 +185,13 @@ const char* InstanceServer::ListenAt(const std::string& base) {
     return nullptr;
 }
 
-bool InstanceServer::Serve(LineHandler handler, PeerCheck check) {
+bool InstanceServer::Serve(LineHandler handler, PeerCheck check, InstanceLimits limits) {
     if (!listenFd_ || thread_.joinable()) return false;
     wakeFd_.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wakeFd_) return false;
     handler_ = std::move(handler);
     check_ = std::move(check);
+    limits_ = limits;
     thread_ = std::thread([this] {
         NameThisThread("cv-script");
         Loop();
@@ -226,9 +228,14 @@ void InstanceServer::Loop() {
         const auto peer = PeerOf(conn.Get());
         // A refused peer is closed at once without a word.
         if (!peer || !check_(*peer)) continue;
-        // Idle connections must not lock scripting out: at the limit the one idle longest
-        // makes room; when every connection is busy the new one is closed.
-        if (connections_.size() >= kMaxInstanceConnections && !DropIdlestConnection()) continue;
+        // Idle connections must not lock scripting out: at the limit the one silent longest makes
+        // room once it has been silent for a while; otherwise the new one is told and closed.
+        if (connections_.size() >= limits_.connections && !DropIdlestConnection()) {
+            platform::debugOut("script channel: " + std::to_string(connections_.size()) +
+                               " connections are open and none is idle; a new one is refused");
+            (void)SendAll(conn.Get(), std::string(kTooManyConnections));
+            continue;
+        }
         auto connection = std::make_unique<Connection>();
         Connection* self = connection.get();
         self->fd = conn.Get();
@@ -254,7 +261,8 @@ bool InstanceServer::DropIdlestConnection() {
         if (c->done.load() || c->busy.load()) continue;
         if (!idlest || c->lastActive.load() < idlest->lastActive.load()) idlest = c.get();
     }
-    if (!idlest) return false;
+    // A connection that spoke a moment ago may be about to send its next line.
+    if (!idlest || TickMs() - idlest->lastActive.load() < limits_.idleCloseMs) return false;
     {
         std::lock_guard lock(idlest->fdMutex);
         if (idlest->fd >= 0) ::shutdown(idlest->fd, SHUT_RDWR);
@@ -315,6 +323,7 @@ void InstanceServer::ServeConnection(Connection& connection) {
             }
             reply.push_back('\n');
             if (!SendAll(fd, reply)) return;
+            connection.lastActive.store(TickMs());  // silence counts from the reply
             start = nl + 1;
         }
         buffer.erase(0, start);

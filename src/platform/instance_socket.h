@@ -38,9 +38,13 @@ bool SameUserPeer(const PeerCredentials& peer);
 
 // Longest command line accepted; a longer line, or one holding a NUL, is refused.
 inline constexpr std::size_t kMaxInstanceLineLength = 4096;
-// Connections served at the same time; one more replaces the connection idle longest, or is
-// closed at once when every connection is in the middle of a command.
-inline constexpr std::size_t kMaxInstanceConnections = 16;
+// How many connections are served at the same time, and how long a connection must have been
+// silent before a new one may take its place at that limit. A connection that finds no place is
+// told so ("error: too many connections") and closed.
+struct InstanceLimits {
+    std::size_t connections = 256;
+    std::uint64_t idleCloseMs = 10000;
+};
 
 // Where the instance's lock and socket live: the first of these that is a folder owned by us,
 // that nobody else may enter and that we may write in: $XDG_RUNTIME_DIR; /tmp/corvane-<uid>
@@ -76,7 +80,8 @@ public:
     // before the next line is read. Lines of different connections may be handled at the same
     // time, so the handler must be safe to call from several threads (a command that waits for
     // something, such as an answer to a message box, does not hold up other connections).
-    bool Serve(LineHandler handler, PeerCheck check = SameUserPeer);
+    // Every connection has at most one line in hand, so a busy script cannot crowd out others.
+    bool Serve(LineHandler handler, PeerCheck check = SameUserPeer, InstanceLimits limits = {});
 
     // Stops serving, removes the socket file and gives the name up. Waits for handlers that are
     // running to return.
@@ -107,6 +112,7 @@ private:
     UniqueFd wakeFd_;
     LineHandler handler_;
     PeerCheck check_;
+    InstanceLimits limits_;
     std::thread thread_;
     // Only the accepting thread touches the list.
     std::list<std::unique_ptr<Connection>> connections_;

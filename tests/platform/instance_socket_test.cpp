@@ -6,10 +6,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvane::platform {
@@ -125,20 +129,61 @@ TEST_F(InstanceSocketTest, TheLockAloneDecidesWhenNoSocketCanBeMade) {
     }
 }
 
+// At the limit a connection silent for long enough makes room; one that spoke a moment ago keeps
+// its place, and the newcomer is told why it is turned away.
 TEST_F(InstanceSocketTest, IdleConnectionsDoNotLockScriptingOut) {
+    constexpr InstanceLimits kLimits{4, 200};
     InstanceServer server;
     ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
-    ASSERT_TRUE(server.Serve([](std::string_view line) { return "got " + std::string(line); }));
-    std::vector<InstanceClient> idle(kMaxInstanceConnections + 4);
+    ASSERT_TRUE(server.Serve([](std::string_view line) { return "got " + std::string(line); }, SameUserPeer, kLimits));
+    std::vector<InstanceClient> idle(kLimits.connections);
     for (auto& c : idle) {
         ASSERT_TRUE(c.Connect("TORVLINKDRVER", folder_));
         EXPECT_EQ(c.Request("hello"), "got hello");
     }
+    InstanceClient early;
+    ASSERT_TRUE(early.Connect("TORVLINKDRVER", folder_));
+    EXPECT_EQ(early.Request("room?"), "error: too many connections");
+    EXPECT_EQ(idle.front().Request("still here"), "got still here");
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLimits.idleCloseMs + 50));
+    EXPECT_EQ(idle.back().Request("again"), "got again");
     InstanceClient late;
     ASSERT_TRUE(late.Connect("TORVLINKDRVER", folder_));
-    EXPECT_EQ(late.Request("still here?"), "got still here?");
-    // The connection used last survives the crowding.
+    EXPECT_EQ(late.Request("room now?"), "got room now?");
+    // The connections used last survive the crowding.
     EXPECT_EQ(idle.back().Request("again"), "got again");
+    EXPECT_EQ(idle.front().Request("and again"), "got and again");
+}
+
+// Many scripts at once, each sending a line every 50 ms: every line is answered, in order.
+TEST_F(InstanceSocketTest, FiftyScriptsAtOnceAreAllServed) {
+    InstanceServer server;
+    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+    // One line at a time, as the window's thread runs them.
+    std::mutex window;
+    ASSERT_TRUE(server.Serve([&window](std::string_view line) {
+        std::lock_guard lock(window);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return "got " + std::string(line);
+    }));
+    constexpr int kScripts = 50;
+    constexpr int kLines = 20;
+    std::atomic<int> answered{0};
+    std::vector<std::thread> scripts;
+    for (int s = 0; s < kScripts; ++s) {
+        scripts.emplace_back([&, s] {
+            InstanceClient client;
+            if (!client.Connect("TORVLINKDRVER", folder_)) return;
+            for (int i = 0; i < kLines; ++i) {
+                const std::string line = std::to_string(s) + ":" + std::to_string(i);
+                if (client.Request(line) == "got " + line) ++answered;
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    }
+    for (auto& t : scripts) t.join();
+    EXPECT_EQ(answered.load(), kScripts * kLines);
 }
 
 TEST(UserRuntimeFolder, IsOwnedByUs) {
