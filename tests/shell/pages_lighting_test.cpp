@@ -121,6 +121,19 @@ TEST_F(PagesTest, SameModeFromTheMouseCopiesItsEffectAndLaterChangesStayLocal) {
     EXPECT_TRUE(main_->Link(DeviceKind::MousePad).syncLighting);
 }
 
+// A change the flush timer has not sent yet when same-mode is pressed goes out first; sent after,
+// it would take the mouse out of the synchronised effect it is the source of.
+TEST_F(PagesTest, SameModeRightAfterAChangeSendsTheChangeFirst) {
+    Start({DeviceKind::Keyboard, DeviceKind::Mouse, DeviceKind::MousePad});
+    PickColour("ms_deng_Color_Pallet", 0xFF0A0B0C);
+    Click("ms_deng_same_mode");
+    Flush();
+    QCoreApplication::processEvents();
+    for (DeviceKind kind : device::kAllDeviceKinds) EXPECT_TRUE(main_->Link(kind).syncLighting) << int(kind);
+    EXPECT_EQ(Dev(DeviceKind::Mouse).RequestCount(device::Command::WriteParamRecord), 1u);
+    EXPECT_EQ(Params(DeviceKind::Mouse)[kRed], 0x0A);
+}
+
 TEST_F(PagesTest, MouseLightingChangeRewritesSelectedLightingAndDeviceProfiles) {
     WriteIndex(DeviceKind::Mouse,
                "[PROFILEDENGCOUNT]\ncount=2\n[PROFILEDENGNAME]\n0=first\n1=second\n[PROFILEDENGSELECT]\nselect=0\n");

@@ -1,7 +1,9 @@
 #include "lighting/pages/lighting_page.h"
 
+#include <atomic>
 #include <string>
 
+#include "device/state_transfer.h"
 #include "lighting/custom_colours.h"
 
 namespace corvane::lighting::pages {
@@ -232,7 +234,20 @@ void LightingPage::SameMode(DeviceKind kind) {
     model_.shared.Store(shared);
     // The flags go first: the other records are not sent to their devices (a parameter write
     // would hand the device back to its own effect); the synchronised thread drives all three.
-    for (auto* link : model_.links) link->syncLighting = true;
+    // A record still waiting to be sent (a change just made) goes out before its device joins:
+    // sent after, it would hand the device back to its own effect.
+    for (DeviceKind k : device::kAllDeviceKinds) {
+        std::atomic<bool>& pending = *model_.pending[device::KindIndex(k)];
+        if (!pending.load()) {
+            model_.Link(k).syncLighting = true;
+            continue;
+        }
+        model_.Queue(k).Submit("record before sync", [k, &pending, &state = model_.State(k)](device::DeviceLink& link) {
+            const int result = device::FlushLighting(k, link, state, pending);
+            link.syncLighting = true;
+            return result;
+        });
+    }
     for (DeviceKind k : device::kAllDeviceKinds) {
         const std::size_t i = device::KindIndex(k);
         if (k == kind || !changed[i]) continue;
