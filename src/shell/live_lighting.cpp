@@ -130,11 +130,16 @@ void LiveLighting::SubmitPreview(DeviceKind kind, std::span<const std::uint8_t> 
     main_.Queue(kind).SubmitPreview(std::vector<std::uint8_t>(colours.begin(), colours.end()), std::move(sent));
 }
 
-void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame) {
+void LiveLighting::ShowOverlays(DeviceKind kind, const lighting::DeviceFrame& frame, std::uint8_t mode) {
     // Updates are kept even for a picture out of view: it shows them when it comes into view.
     PendingOverlays& pending = pending_[device::KindIndex(kind)];
     {
         std::lock_guard guard(pending.mutex);
+        // Updates of another mode are of an effect the device has left.
+        if (pending.dirty && pending.mode != mode) {
+            for (auto& zone : pending.zones) zone.updated = false;
+        }
+        pending.mode = mode;
         for (std::size_t i = 0; i < frame.overlays.size(); ++i) {
             if (frame.overlays[i].updated) pending.zones[i] = frame.overlays[i];
         }
@@ -195,14 +200,21 @@ std::span<ui::Control* const> LiveLighting::Picture(DeviceKind kind) const {
 
 bool LiveLighting::ApplyOverlays(DeviceKind kind) {
     std::array<lighting::ZoneOverlay, lighting::kKeyboardOverlays> zones;
+    std::uint8_t mode = 0;
     {
         PendingOverlays& pending = pending_[device::KindIndex(kind)];
         std::lock_guard guard(pending.mutex);
         if (!pending.dirty) return false;
         zones = pending.zones;
+        mode = pending.mode;
         for (auto& zone : pending.zones) zone.updated = false;
         pending.dirty = false;
     }
+    // Made for a mode the device has left since (a synchronised effect's frames while the user
+    // picks another mode): they would cover what the new mode shows.
+    const std::uint8_t current = main_.State(kind).Read(
+        [](const device::DeviceImages& images) { return lighting::Mode(images.activeLighting); });
+    if (current != mode) return false;
     const auto picture = Picture(kind);
     QRect changed;
     for (std::size_t i = 0; i < picture.size(); ++i) {

@@ -52,7 +52,7 @@ public:
     // workers::FrameSink, from the lighting threads.
     void SubmitPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours,
                        std::function<void()> sent) override;
-    void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame) override;
+    void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame, std::uint8_t mode) override;
 
     // workers::ConsumerHost, from the consumer watchers.
     bool SendMessage(std::uint32_t message) override;
@@ -74,6 +74,7 @@ private:
     struct PendingOverlays {
         std::mutex mutex;
         std::array<lighting::ZoneOverlay, lighting::kKeyboardOverlays> zones{};
+        std::uint8_t mode = 0;  // the lighting mode the waiting updates were made for
         bool dirty = false;
     };
     // Lighting threads: the batch timer is asked for once, when it does not run.

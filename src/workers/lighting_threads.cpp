@@ -106,21 +106,23 @@ bool HasOverlayUpdates(const DeviceFrame& frame) {
 // Runs what follows a computed frame: each send shows the device's overlays and streams its
 // colours; pauses wait on the stop event. True when a stop ended it.
 template <class FrameOf>
-bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, Pacer& pacer) {
+bool Deliver(const FrameSteps& steps, FrameOf&& frameOf, FrameSink& sink, Pacer& pacer, std::uint8_t mode) {
     for (const lighting::FrameStep& step : steps.Items()) {
         if (step.kind == StepKind::Pause) {
             if (pacer.Pause(step.ms)) return true;
             continue;
         }
         const DeviceFrame& frame = frameOf(step.device);
-        if (HasOverlayUpdates(frame)) sink.ShowOverlays(step.device, frame);
+        if (HasOverlayUpdates(frame)) sink.ShowOverlays(step.device, frame, mode);
         pacer.Send(sink, step.device, frame.Payload());
     }
     return false;
 }
 
-bool Deliver(const lighting::EffectFrame& effect, FrameSink& sink, Pacer& pacer) {
-    return Deliver(effect.steps, [&](DeviceKind) -> const DeviceFrame& { return effect.frame; }, sink, pacer);
+// A device's own effect, made from its record.
+bool Deliver(const lighting::EffectFrame& effect, const ActiveLightingImage& record, FrameSink& sink, Pacer& pacer) {
+    return Deliver(effect.steps, [&](DeviceKind) -> const DeviceFrame& { return effect.frame; }, sink, pacer,
+                   lighting::Mode(record));
 }
 
 ActiveLightingImage RecordOf(const LightingInputs& in, DeviceKind kind) {
@@ -177,8 +179,9 @@ void RunKeyboardLighting(const LightingInputs& in, FrameSink& sink, WorkerContex
                     [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::Keyboard, &lighting::KeyboardDelayMs)) return true;
                         if (look.animate && StillAnimates(in, DeviceKind::Keyboard)) {
-                            const auto frame = lighting::KeyboardFrame(RecordOf(in, DeviceKind::Keyboard), state);
-                            if (Deliver(frame, sink, pacer)) return true;
+                            const auto record = RecordOf(in, DeviceKind::Keyboard);
+                            const auto frame = lighting::KeyboardFrame(record, state);
+                            if (Deliver(frame, record, sink, pacer)) return true;
                         }
                         // The ripples of the other devices change hue with every keyboard cycle.
                         if (look.connected) in.signals->AdvanceRippleHue(1);
@@ -198,8 +201,9 @@ void RunMouseLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& 
                         if (const unsigned extra = lighting::MouseExtraPauseMs(mode); extra > 0 && pacer.Pause(extra)) {
                             return true;
                         }
-                        const auto frame = lighting::MouseFrame(RecordOf(in, DeviceKind::Mouse), state, *in.signals);
-                        return Deliver(frame, sink, pacer);
+                        const auto record = RecordOf(in, DeviceKind::Mouse);
+                        const auto frame = lighting::MouseFrame(record, state, *in.signals);
+                        return Deliver(frame, record, sink, pacer);
                     });
 }
 
@@ -210,9 +214,9 @@ void RunPadLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& co
                     [&](Pacer& pacer, CycleLook look) {
                         if (PauseByTable(pacer, in, DeviceKind::MousePad, &lighting::PadPauseMs)) return true;
                         if (!look.animate || !StillAnimates(in, DeviceKind::MousePad)) return false;
-                        const auto frame = lighting::PadFrame(RecordOf(in, DeviceKind::MousePad), state,
-                                                              *in.signals, pacer.Now());
-                        return Deliver(frame, sink, pacer);
+                        const auto record = RecordOf(in, DeviceKind::MousePad);
+                        const auto frame = lighting::PadFrame(record, state, *in.signals, pacer.Now());
+                        return Deliver(frame, record, sink, pacer);
                     });
 }
 
@@ -235,9 +239,10 @@ void RunSyncLighting(const LightingInputs& in, FrameSink& sink, WorkerContext& c
             if (anyConnected() && pacer.Pause(timing.idleSyncPauseMs)) break;
             continue;
         }
-        const auto result = lighting::SyncFrame(in.shared->Load(), on, state);
+        const auto shared = in.shared->Load();
+        const auto result = lighting::SyncFrame(shared, on, state);
         auto frameOf = [&](DeviceKind kind) -> const DeviceFrame& { return result.devices[device::KindIndex(kind)]; };
-        if (Deliver(result.steps, frameOf, sink, pacer)) break;
+        if (Deliver(result.steps, frameOf, sink, pacer, shared[lighting::kSharedModeOffset])) break;
     }
     platform::debugOut(kSyncLightingExitText);
 }

@@ -24,8 +24,9 @@ public:
     // before then.
     virtual void SubmitPreview(device::DeviceKind kind, std::span<const std::uint8_t> colours,
                                std::function<void()> sent) = 0;
-    // The overlay updates of one frame for the device's picture, as one batch.
-    virtual void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame) = 0;
+    // The overlay updates of one frame for the device's picture, as one batch; mode is the
+    // lighting mode the frame was made for (a batch of a mode the device has left is stale).
+    virtual void ShowOverlays(device::DeviceKind kind, const lighting::DeviceFrame& frame, std::uint8_t mode) = 0;
 };
 
 // What the lighting threads read, all owned by the window: the links' connected and

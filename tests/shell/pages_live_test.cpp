@@ -179,5 +179,26 @@ TEST_F(LiveTest, ThePenColourOfThePerKeyModeIsNotSentToTheKeyboard) {
     EXPECT_EQ(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteParamRecord), 0u);
 }
 
+// A batch of overlays made for a mode the keyboard has left (the synchronised wave's, computed
+// just before the user picked per-key colours) is dropped; one of the mode it shows is applied.
+TEST_F(LiveTest, OverlaysOfAModeTheDeviceHasLeftAreDropped) {
+    StartAll();
+    ShowTab("kb_tab");
+    PickItem("kb_deng_combo_modeSelect", lighting::kPerKeyColourMode);  // no frames of its own
+    Flush();
+    const lighting::Rgb stale{1, 2, 3};
+    lighting::DeviceFrame frame;
+    frame.SetOverlay(0, stale, 255);
+    auto* key = Find("kb_dkey_0");
+    main_->Live().ShowOverlays(DeviceKind::Keyboard, frame, 0);  // the wave's mode
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_NE(key->OverlayColour(), lighting::ToArgb(stale));
+
+    main_->Live().ShowOverlays(DeviceKind::Keyboard, frame, lighting::kPerKeyColourMode);
+    EXPECT_TRUE(RunUntil([&] { return key->OverlayColour() == lighting::ToArgb(stale); }));
+}
+
 }  // namespace
 }  // namespace corvane::shell::testing

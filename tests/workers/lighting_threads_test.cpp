@@ -41,7 +41,7 @@ public:
         }
         sent();
     }
-    void ShowOverlays(DeviceKind kind, const lighting::DeviceFrame&) override {
+    void ShowOverlays(DeviceKind kind, const lighting::DeviceFrame&, std::uint8_t) override {
         std::lock_guard guard(mutex_);
         ++overlayBatches[device::KindIndex(kind)];
     }
@@ -280,7 +280,7 @@ TEST_F(LightingThreadsTest, AFrameFollowsTheLastOneLeavingByThePause) {
                 sent();
             });
         }
-        void ShowOverlays(DeviceKind, const lighting::DeviceFrame&) override {}
+        void ShowOverlays(DeviceKind, const lighting::DeviceFrame&, std::uint8_t) override {}
         void Join() {
             for (auto& t : senders_) t.join();
             senders_.clear();
