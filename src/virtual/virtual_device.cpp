@@ -543,8 +543,11 @@ TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::ui
     flight.seenAt = Clock::now() + latency_;
     flight.answerAt = flight.seenAt + latency_;
     if (fault == FaultKind::LateAnswer) flight.answerAt += kLateAnswerDelay;
-    // One answer after the other: none overtakes a late one.
-    flight.answerAt = std::max(flight.answerAt, lastAnswerAt_);
+    // One answer after the other: none overtakes a late one, and the next leaves one crossing
+    // after it, as from a device that was busy with the late one.
+    if (lastAnswerAt_ != Clock::time_point{}) {
+        flight.answerAt = std::max(flight.answerAt, lastAnswerAt_ + latency_);
+    }
     lastAnswerAt_ = flight.answerAt;
     // Kept in the order the device sees them (a shorter latency set meanwhile sees it sooner).
     auto at = std::upper_bound(inFlight_.begin(), inFlight_.end(), flight.seenAt,
