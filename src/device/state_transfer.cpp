@@ -69,10 +69,31 @@ std::optional<std::uint8_t> ReadActiveSlotByte(DeviceLink& link) {
     return slot[0];
 }
 
+// A full read teaches the link whether the device's answers repeat their request (DeviceLink);
+// only a read that went through counts. Ended at the latest when the read returns.
+class EchoLesson {
+public:
+    explicit EchoLesson(DeviceLink& link) : link_(link) { link_.BeginEchoLesson(); }
+    ~EchoLesson() { End(false); }
+    EchoLesson(const EchoLesson&) = delete;
+    EchoLesson& operator=(const EchoLesson&) = delete;
+
+    void End(bool complete) {
+        if (ended_) return;
+        ended_ = true;
+        link_.EndEchoLesson(complete);
+    }
+
+private:
+    DeviceLink& link_;
+    bool ended_ = false;
+};
+
 }  // namespace
 
 ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
                                 const StateTransferHooks& hooks) {
+    EchoLesson lesson(link);
     const DeviceImages before = state.Snapshot();
     ReadOutcome outcome;
     bool complete = true;
@@ -123,6 +144,7 @@ ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& 
     }
 
     succeeded(link.ExitSettingMode());
+    lesson.End(complete);
     if (!complete) return ReadStateResult::Incomplete;
     Commit(kind, state, outcome);
 
