@@ -27,7 +27,8 @@ struct StateTransferHooks {
 
 enum class ReadStateResult {
     Complete,     // every command was answered; images committed, hooks run
-    Incomplete,   // some command failed (absent, silent, error status): nothing committed, no hooks
+    Incomplete,   // some command failed (absent, silent, error status, only answers that fail
+                  // the link's checks): nothing committed, no hooks, the rest not asked for
     TooManyKeys,  // a keyboard with more keys than a bank holds: the read stopped
 };
 

@@ -109,5 +109,66 @@ TEST(AnswerTest, WhetherAnswersRepeatTheirRequestIsLearntFromACompleteReadOnly) 
     EXPECT_FALSE(d.link.EchoRequired());
 }
 
+// What a keyboard's full read takes into the images: information, factory table, slot 0's record
+// and key bank, the working record.
+void ExpectImagesHoldTheKeyboard(LinkedDevice& d, const DeviceImages& images) {
+    const auto info = d.Device().Memory(MemoryArea::Info);
+    EXPECT_TRUE(std::equal(images.info.begin(), images.info.end(), info.begin()));
+    const std::size_t bankSize = d.link.BankSize();
+    const auto factory = d.Device().Memory(MemoryArea::FactoryKeys);
+    EXPECT_TRUE(std::equal(factory.begin(), factory.begin() + bankSize, images.defaultKeyTable.begin()));
+    const auto keys = d.Device().Memory(MemoryArea::Keys);
+    EXPECT_TRUE(std::equal(keys.begin(), keys.begin() + bankSize, images.keyBanks[0].begin()));
+    const auto params = d.Device().Memory(MemoryArea::Params);
+    EXPECT_TRUE(std::equal(params.begin(), params.begin() + kParamTransferSize, images.lightingSlots[0].begin()));
+    EXPECT_TRUE(std::equal(params.begin(), params.begin() + ActiveLightingSize(DeviceKind::Keyboard),
+                           images.activeLighting.begin()));
+}
+
+TEST(AnswerTest, AKeyboardReadKeepsOnlyWhatTheKeyboardHolds) {
+    // A keyboard seen for the first time: the link does not know yet whether its answers repeat
+    // their request. Request 10 is the read of slot 0's record. A read whose answers cannot be
+    // trusted is not taken at all; one that got every answer right in the end is.
+    struct Case {
+        const char* name;
+        virt::Fault fault;
+        ReadStateResult result;
+    };
+    const std::array<Case, 3> cases{{
+        {"noise for every answer", {FaultKind::GarbageAnswer, 1, virt::kEveryPacket}, ReadStateResult::Incomplete},
+        {"noise for one answer", {FaultKind::GarbageAnswer, 10, 1}, ReadStateResult::Complete},
+        // Its second attempt's answer comes behind the late first one.
+        {"one late answer", {FaultKind::LateAnswer, 10, 1}, ReadStateResult::Complete},
+    }};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkedDevice d(DeviceKind::Keyboard);
+        // Long enough that the answer behind a late one comes well after the late one.
+        d.Device().SetLatency(std::chrono::milliseconds(10));
+        std::array<std::uint8_t, 41> working{};
+        for (std::size_t i = 1; i < working.size(); ++i) working[i] = static_cast<std::uint8_t>(i * 3);
+        ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 0, working));
+        d.Device().InjectFault(c.fault);
+        DeviceImages initial;
+        initial.keyBanks[0].fill(0x42);
+        DeviceState state(initial);
+        std::vector<std::string> hooks;
+        StateTransferHooks h;
+        h.refreshPages = [&] { hooks.push_back("refresh"); };
+        h.saveKeyboardState = [&] { hooks.push_back("save"); };
+        EXPECT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, state, h), c.result);
+        const DeviceImages images = state.Snapshot();
+        if (c.result == ReadStateResult::Incomplete) {
+            EXPECT_TRUE(hooks.empty());
+            EXPECT_EQ(images.keyBanks[0], initial.keyBanks[0]);
+            EXPECT_EQ(images.lightingSlots[0], initial.lightingSlots[0]);
+        } else {
+            EXPECT_EQ(hooks, (std::vector<std::string>{"refresh", "save"}));
+            ExpectImagesHoldTheKeyboard(d, images);
+        }
+        EXPECT_FALSE(d.Device().InSettingMode());
+    }
+}
+
 }  // namespace
 }  // namespace corvane::device
