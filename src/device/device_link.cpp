@@ -131,8 +131,7 @@ bool DeviceLink::TakeAsAnswer(const ReportPacket& request, const ReportPacket& c
     return false;
 }
 
-bool DeviceLink::AwaitAnswer(const ReportPacket& request, ReportBytes& answer) {
-    const std::uint64_t deadline = platform::TickMs() + kReadTimeoutMs;
+bool DeviceLink::AwaitAnswer(const ReportPacket& request, ReportBytes& answer, std::uint64_t deadline) {
     ReceiveBuffer received{};
     for (int skipped = 0; skipped <= kMaxForeignReports; ++skipped) {
         const std::uint64_t now = platform::TickMs();
@@ -183,14 +182,16 @@ DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBy
         // in answer to the request about to go out.
         DiscardWaitingInput();
         std::size_t written = 0;
+        // The read limit counts from the request going out: a thread that is kept waiting after
+        // its write must not see an answer as in time that the device sent too late.
+        lastWriteMs = platform::TickMs();
         if (channel_.WriteReport(kReportSize, request.data(), kWriteTimeoutMs, written) <= 0) {
             // A transfer ended by the program's end is no failure of the device.
             return aborted_ ? Outcome::NotConnected : Outcome::WriteFailed;
         }
         ++reportsWritten_;
-        lastWriteMs = platform::TickMs();
         TraceReport("sent", request.data(), kReportSize);
-        if (AwaitAnswer(requestPacket, answer)) {
+        if (AwaitAnswer(requestPacket, answer, lastWriteMs + kReadTimeoutMs)) {
             ++reportsRead_;
             echo_.Note(requestPacket, ReportPacket(answer));
             noteLateAnswers();

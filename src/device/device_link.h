@@ -133,7 +133,8 @@ private:
     void DiscardWaitingInput();
     // Drops what arrives until the settle time after an unanswered request has passed.
     void WaitOutLateAnswers();
-    bool AwaitAnswer(const ReportPacket& request, ReportBytes& answer);
+    // Waits until the tick `deadline` for the answer to `request`.
+    bool AwaitAnswer(const ReportPacket& request, ReportBytes& answer, std::uint64_t deadline);
     // Whether the answer to `request` is taken; a refusal is logged.
     bool TakeAsAnswer(const ReportPacket& request, const ReportPacket& candidate) const;
     platform::LogCategory LogCategory() const;
