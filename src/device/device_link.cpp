@@ -84,8 +84,54 @@ void DeviceLink::DiscardWaitingInput() {
     }
 }
 
-bool DeviceLink::AwaitAnswer(ReportBytes& answer) {
-    const std::uint64_t deadline = platform::TickMs() + kReadTimeoutMs;
+void DeviceLink::WaitOutLateAnswers() {
+    if (settleUntil_ == 0) return;
+    ReceiveBuffer late{};
+    for (int i = 0; i < kMaxForeignReports; ++i) {
+        const std::uint64_t now = platform::TickMs();
+        if (now >= settleUntil_) break;
+        std::size_t got = 0;
+        // Quiet until the end, an abort or a removal: nothing more to wait for.
+        if (channel_.ReceiveReport(late, static_cast<int>(settleUntil_ - now), got) != TransferStatus::Ok) break;
+        if (platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
+            platform::Log(LogCategory(), platform::LogLevel::Debug,
+                          "dropped " + DescribeReport(late.data(), got) + " that came after a request went unanswered");
+        }
+        TraceReport("dropped", late.data(), got);
+    }
+    settleUntil_ = 0;
+}
+
+namespace {
+
+std::string_view RefusalReason(EchoPolicy::Check check) {
+    switch (check) {
+        case EchoPolicy::Check::WrongLength: return "its length is not the one asked for";
+        case EchoPolicy::Check::NoEcho: return "it does not repeat the request";
+        case EchoPolicy::Check::Taken: break;
+    }
+    return "";
+}
+
+std::string DescribeRequest(const ReportPacket& packet) {
+    return CommandName(packet.CommandByte()) + " at offset " + std::to_string(packet.Offset()) +
+           " length " + std::to_string(packet.Length());
+}
+
+}  // namespace
+
+bool DeviceLink::TakeAsAnswer(const ReportPacket& request, const ReportPacket& candidate) const {
+    const EchoPolicy::Check check = echo_.Examine(request, candidate);
+    if (check == EchoPolicy::Check::Taken) return true;
+    if (platform::LogEnabled(LogCategory(), platform::LogLevel::Info)) {
+        platform::Log(LogCategory(), platform::LogLevel::Info,
+                      "skipped an answer (" + DescribeRequest(candidate) + ") while waiting for " +
+                          DescribeRequest(request) + ": " + std::string(RefusalReason(check)));
+    }
+    return false;
+}
+
+bool DeviceLink::AwaitAnswer(const ReportPacket& request, ReportBytes& answer, std::uint64_t deadline) {
     ReceiveBuffer received{};
     for (int skipped = 0; skipped <= kMaxForeignReports; ++skipped) {
         const std::uint64_t now = platform::TickMs();
@@ -96,8 +142,13 @@ bool DeviceLink::AwaitAnswer(ReportBytes& answer) {
         if (channel_.ReceiveReport(received, waitMs, got) != TransferStatus::Ok) return false;
         TraceReport("received", received.data(), got);
         if (IsAnswerReport(std::span<const std::uint8_t>(received.data(), got))) {
-            std::copy_n(received.begin(), kReportSize, answer.begin());
-            return true;
+            ReportPacket candidate;
+            std::copy_n(received.begin(), kReportSize, candidate.Bytes().begin());
+            if (TakeAsAnswer(request, candidate)) {
+                answer = candidate.Bytes();
+                return true;
+            }
+            continue;
         }
         if (platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
             platform::Log(LogCategory(), platform::LogLevel::Debug,
@@ -115,29 +166,84 @@ DeviceLink::Outcome DeviceLink::RunExchange(const ReportBytes& request, ReportBy
     std::lock_guard guard(lock_);
     // Went away, or the program began to end, while this thread waited.
     if (!connected || aborted_) return Outcome::NotConnected;
+    WaitOutLateAnswers();
+    const ReportPacket requestPacket(request);
+    // A device whose answers do not say which request they answer may still send the answer to
+    // an attempt that timed out; the next request must not take it for its own.
+    std::uint64_t lastWriteMs = 0;
+    bool anAttemptTimedOut = false;
+    auto noteLateAnswers = [&] {
+        if (anAttemptTimedOut && echo_.AnswersNeedSettling()) {
+            settleUntil_ = lastWriteMs + kReadTimeoutMs + kLateAnswerSettleMs;
+        }
+    };
     for (int attempt = 0; attempt < attempts && !aborted_; ++attempt) {
         // On a shared node every report reaches every open handle: what waits now was not sent
         // in answer to the request about to go out.
         DiscardWaitingInput();
         std::size_t written = 0;
+        // The read limit counts from the request going out: a thread that is kept waiting after
+        // its write must not see an answer as in time that the device sent too late.
+        lastWriteMs = platform::TickMs();
         if (channel_.WriteReport(kReportSize, request.data(), kWriteTimeoutMs, written) <= 0) {
             // A transfer ended by the program's end is no failure of the device.
             return aborted_ ? Outcome::NotConnected : Outcome::WriteFailed;
         }
         ++reportsWritten_;
         TraceReport("sent", request.data(), kReportSize);
-        if (AwaitAnswer(answer)) {
+        if (AwaitAnswer(requestPacket, answer, lastWriteMs + kReadTimeoutMs)) {
             ++reportsRead_;
+            echo_.Note(requestPacket, ReportPacket(answer));
+            noteLateAnswers();
             return Outcome::Answered;
         }
+        anAttemptTimedOut = true;
         if (attempt + 1 < attempts && platform::LogEnabled(LogCategory(), platform::LogLevel::Debug)) {
             platform::Log(LogCategory(), platform::LogLevel::Debug,
                           "no answer to " + CommandName(request[kCommandOffset]) + " within " +
                               std::to_string(kReadTimeoutMs) + " ms; sending it again");
         }
     }
+    noteLateAnswers();
     answer.fill(0);
     return aborted_ ? Outcome::NotConnected : Outcome::NoAnswer;
+}
+
+void DeviceLink::BeginEchoLesson() {
+    std::lock_guard guard(lock_);
+    echo_.BeginLesson();
+}
+
+void DeviceLink::EndEchoLesson(bool complete) {
+    std::lock_guard guard(lock_);
+    const auto lesson = echo_.EndLesson(complete);
+    if (!lesson) return;
+    auto level = platform::LogLevel::Info;
+    std::string_view text;
+    switch (*lesson) {
+        case EchoPolicy::Lesson::Echoes:
+            text = "answers repeat their request's command and offset; answers that do not are skipped from now on";
+            break;
+        case EchoPolicy::Lesson::DoesNotEcho:
+            text = "answers do not repeat their request's command and offset; late answers are waited out";
+            break;
+        case EchoPolicy::Lesson::Inconclusive:
+            level = platform::LogLevel::Debug;
+            text = "whether answers repeat their request is not known yet: the read was incomplete or its answers disagreed";
+            break;
+    }
+    if (platform::LogEnabled(LogCategory(), level)) platform::Log(LogCategory(), level, std::string(text));
+}
+
+bool DeviceLink::EchoRequired() {
+    std::lock_guard guard(lock_);
+    return echo_.EchoRequired();
+}
+
+void DeviceLink::ForgetDevice() {
+    std::lock_guard guard(lock_);
+    echo_.Forget();
+    settleUntil_ = 0;
 }
 
 void DeviceLink::LogOutcome(const ReportPacket& request, Outcome outcome, int result) const {
@@ -367,6 +473,7 @@ OpenMatchResult OpenMatchingDevice(DeviceLink& link, DeniedInterface* denied) {
         const HidCaps& caps = channel.Caps();
         if (attributes.vendorId == link.VendorId() && attributes.productId == link.ProductId() &&
             caps.usagePage == link.UsagePage() && caps.usage == link.Usage()) {
+            link.ForgetDevice();
             result = OpenMatchResult::Opened;
             break;
         }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "device/echo_policy.h"
 #include "device/hid_backend.h"
 #include "device/hid_channel.h"
 #include "device/report_packet.h"
@@ -26,6 +27,10 @@ public:
     static constexpr int kWriteTimeoutMs = 1000;
     static constexpr int kReadTimeoutMs = 300;
     static constexpr int kMaxAttempts = 4;
+    // After a request that went unanswered, on a device whose answers do not say which request
+    // they answer: how long past the read limit its answer may still come. Late answers of real
+    // devices came 25 to 50 ms past it.
+    static constexpr int kLateAnswerSettleMs = 100;
     static constexpr int kExitSettingPauseMs = 10;
     static constexpr int kBankCount = 5;
     // Key banks are addressed bank * 126 + position on every device, whatever its bank size.
@@ -72,9 +77,12 @@ public:
     // One request, one answer, with up to four writes when no answer comes. Returns 1 when an
     // answer arrived (its status is not examined here), 0 when not connected or nothing
     // answered, -1 when a write failed. Reports that were already waiting before the request are
-    // discarded; while waiting, only a whole 64-byte report with id 4 is an answer, anything
-    // else is skipped and the wait goes on until the read limit. answerLength bytes (at most 64)
-    // of the answer are copied; the rest of the buffer is zero.
+    // discarded; while waiting, only a whole 64-byte report with id 4 that the echo policy takes
+    // for this request's answer is one (a read's length, and once learnt its command and offset),
+    // anything else is skipped and the wait goes on until the read limit. When an attempt went
+    // unanswered on a device whose answers cannot be matched to their request, the next request
+    // first waits out kLateAnswerSettleMs past the read limit and drops what arrives meanwhile.
+    // answerLength bytes (at most 64) of the answer are copied; the rest of the buffer is zero.
     [[nodiscard]] int Exchange(const std::uint8_t* request, std::size_t requestLength,
                                std::uint8_t* answer, std::size_t answerLength,
                                std::size_t& bytesRead);
@@ -99,6 +107,16 @@ public:
     [[nodiscard]] int ReadScriptData(std::span<std::uint8_t> destination);
     [[nodiscard]] int WriteScriptData(std::span<const std::uint8_t> source);
 
+    // A full read of the device's state teaches the link whether the device's answers repeat
+    // their request's command and offset (EchoPolicy): the answers taken between these two calls
+    // are noted, and count when `complete` (every command of the read succeeded).
+    void BeginEchoLesson();
+    void EndEchoLesson(bool complete);
+    // Whether answers must repeat their request's command and offset to be taken.
+    bool EchoRequired();
+    // What was learnt about the device is dropped: another device may be behind the channel now.
+    void ForgetDevice();
+
     // Reports written (each attempt counts) and answers taken since construction; for
     // diagnostics and benchmarks.
     std::uint64_t ReportsWritten() const { return reportsWritten_.load(); }
@@ -113,7 +131,12 @@ private:
     // The request/answer pair under the lock, with up to `attempts` writes.
     Outcome RunExchange(const ReportBytes& request, ReportBytes& answer, int attempts);
     void DiscardWaitingInput();
-    bool AwaitAnswer(ReportBytes& answer);
+    // Drops what arrives until the settle time after an unanswered request has passed.
+    void WaitOutLateAnswers();
+    // Waits until the tick `deadline` for the answer to `request`.
+    bool AwaitAnswer(const ReportPacket& request, ReportBytes& answer, std::uint64_t deadline);
+    // Whether the answer to `request` is taken; a refusal is logged.
+    bool TakeAsAnswer(const ReportPacket& request, const ReportPacket& candidate) const;
     platform::LogCategory LogCategory() const;
     void LogOutcome(const ReportPacket& request, Outcome outcome, int result) const;
     // Logs an argument refusal and returns its code.
@@ -139,6 +162,10 @@ private:
     std::atomic<std::uint16_t> usagePage_{0};
     HidChannel channel_;
     std::recursive_mutex lock_;
+    // Under lock_: what the device's answers say about their request, and until when (tick) a
+    // late answer may still come.
+    EchoPolicy echo_;
+    std::uint64_t settleUntil_ = 0;
     std::atomic<bool> aborted_{false};
     std::atomic<std::uint64_t> reportsWritten_{0};
     std::atomic<std::uint64_t> reportsRead_{0};

@@ -39,25 +39,33 @@ void ReportPacket::SetOffset(std::uint16_t offset) {
 
 namespace {
 
-struct CommandNameRow {
+struct CommandRow {
     Command command;
     std::string_view name;
+    bool returnsData;
 };
-constexpr CommandNameRow kCommandNames[] = {
-    {Command::EnterSettingMode, "EnterSettingMode"},
-    {Command::ExitSettingMode, "ExitSettingMode"},
-    {Command::ReadDeviceInfo, "ReadDeviceInfo"},
-    {Command::ReadParamRecord, "ReadParamRecord"},
-    {Command::WriteParamRecord, "WriteParamRecord"},
-    {Command::ReadDefaultKeyTable, "ReadDefaultKeyTable"},
-    {Command::ReadKeyBank, "ReadKeyBank"},
-    {Command::WriteKeyBank, "WriteKeyBank"},
-    {Command::ResetDevice, "ResetDevice"},
-    {Command::SendPreviewColors, "SendPreviewColors"},
-    {Command::WriteMacroData, "WriteMacroData"},
-    {Command::ReadScriptData, "ReadScriptData"},
-    {Command::WriteScriptData, "WriteScriptData"},
+constexpr CommandRow kCommands[] = {
+    {Command::EnterSettingMode, "EnterSettingMode", false},
+    {Command::ExitSettingMode, "ExitSettingMode", false},
+    {Command::ReadDeviceInfo, "ReadDeviceInfo", true},
+    {Command::ReadParamRecord, "ReadParamRecord", true},
+    {Command::WriteParamRecord, "WriteParamRecord", false},
+    {Command::ReadDefaultKeyTable, "ReadDefaultKeyTable", true},
+    {Command::ReadKeyBank, "ReadKeyBank", true},
+    {Command::WriteKeyBank, "WriteKeyBank", false},
+    {Command::ResetDevice, "ResetDevice", false},
+    {Command::SendPreviewColors, "SendPreviewColors", false},
+    {Command::WriteMacroData, "WriteMacroData", false},
+    {Command::ReadScriptData, "ReadScriptData", true},
+    {Command::WriteScriptData, "WriteScriptData", false},
 };
+
+const CommandRow* FindCommand(std::uint8_t command) {
+    for (const CommandRow& row : kCommands) {
+        if (static_cast<std::uint8_t>(row.command) == command) return &row;
+    }
+    return nullptr;
+}
 
 struct ResultNameRow {
     int result;
@@ -75,10 +83,13 @@ constexpr ResultNameRow kResultNames[] = {
 
 }  // namespace
 
+bool ReturnsData(std::uint8_t command) {
+    const CommandRow* row = FindCommand(command);
+    return row && row->returnsData;
+}
+
 std::string CommandName(std::uint8_t command) {
-    for (const CommandNameRow& row : kCommandNames) {
-        if (static_cast<std::uint8_t>(row.command) == command) return std::string(row.name);
-    }
+    if (const CommandRow* row = FindCommand(command)) return std::string(row->name);
     constexpr char kDigits[] = "0123456789abcdef";
     return std::string("command 0x") + kDigits[command >> 4] + kDigits[command & 0x0F];
 }

@@ -10,8 +10,9 @@
 namespace corvane::device {
 
 // Every request to a device and every answer from it is one 64-byte report on the vendor
-// collection. Requests and answers share the layout; an answer's id, checksum, command, length
-// and offset bytes are never trusted, only its status byte and payload.
+// collection. Requests and answers share the layout; an answer's id and checksum bytes are never
+// trusted. Its length and, on a device that repeats them, its command and offset tell which
+// request it answers (EchoPolicy); the rest is its status byte and payload.
 
 inline constexpr std::size_t kReportSize = 64;
 inline constexpr std::size_t kReportIdOffset = 0;
@@ -119,6 +120,10 @@ int ResultFromStatus(std::uint8_t status);
 constexpr bool IsAnswerReport(std::span<const std::uint8_t> report) {
     return report.size() == kReportSize && report[kReportIdOffset] == kCommandReportId;
 }
+
+// Whether the command reads from the device: its answer carries data, as many bytes as the
+// request's length byte asked for. False for a number outside the set.
+bool ReturnsData(std::uint8_t command);
 
 // For logs: "ReadKeyBank" for 0x08, "command 0x42" for a number outside the set.
 std::string CommandName(std::uint8_t command);

@@ -69,24 +69,57 @@ std::optional<std::uint8_t> ReadActiveSlotByte(DeviceLink& link) {
     return slot[0];
 }
 
+// Runs the commands of a full read one after the other while they succeed. Once one has failed
+// nothing of the read is kept, so the rest are not asked for: a device that answers nothing, or
+// only noise, keeps its watcher for one command's attempts rather than a whole read's.
+class ReadSteps {
+public:
+    template <class Step>
+    bool Run(Step&& step) {
+        if (complete_) complete_ = step() == kSuccess;
+        return complete_;
+    }
+    bool Complete() const { return complete_; }
+
+private:
+    bool complete_ = true;
+};
+
+// A full read teaches the link whether the device's answers repeat their request (DeviceLink);
+// only a read that went through counts. Ended at the latest when the read returns.
+class EchoLesson {
+public:
+    explicit EchoLesson(DeviceLink& link) : link_(link) { link_.BeginEchoLesson(); }
+    ~EchoLesson() { End(false); }
+    EchoLesson(const EchoLesson&) = delete;
+    EchoLesson& operator=(const EchoLesson&) = delete;
+
+    void End(bool complete) {
+        if (ended_) return;
+        ended_ = true;
+        link_.EndEchoLesson(complete);
+    }
+
+private:
+    DeviceLink& link_;
+    bool ended_ = false;
+};
+
 }  // namespace
 
 ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
                                 const StateTransferHooks& hooks) {
+    EchoLesson lesson(link);
     const DeviceImages before = state.Snapshot();
     ReadOutcome outcome;
-    bool complete = true;
-    auto succeeded = [&complete](int result) {
-        complete = complete && result == kSuccess;
-        return result == kSuccess;
-    };
+    ReadSteps steps;
 
-    succeeded(link.EnterSettingMode());
+    (void)steps.Run([&] { return link.EnterSettingMode(); });
 
     DeviceInfoBlock info = before.info;
-    if (succeeded(link.ReadDeviceInfo(info))) outcome.info = info;
+    if (steps.Run([&] { return link.ReadDeviceInfo(info); })) outcome.info = info;
 
-    if (kind == DeviceKind::Keyboard) {
+    if (kind == DeviceKind::Keyboard && steps.Complete()) {
         const unsigned bankSize = 3u * info[kInfoKeyCount];
         if (!link.SetBankSize(static_cast<std::uint16_t>(bankSize))) {
             Commit(kind, state, outcome);
@@ -98,31 +131,34 @@ ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& 
     if (HasKeyTables(kind)) {
         // Bytes past the bank size keep what the image held.
         KeyTableImage table = before.defaultKeyTable;
-        if (succeeded(link.ReadDefaultKeyTable(table))) outcome.defaultKeyTable = table;
+        if (steps.Run([&] { return link.ReadDefaultKeyTable(table); })) outcome.defaultKeyTable = table;
     }
 
     auto readSlot = [&](std::size_t i) {
         std::array<std::uint8_t, kParamTransferSize> record{};
-        if (succeeded(link.ReadParamRecord(record, SlotOffset(i)))) outcome.slots[i] = record;
+        if (steps.Run([&] { return link.ReadParamRecord(record, SlotOffset(i)); })) outcome.slots[i] = record;
     };
     const std::size_t slotsRead = kind == DeviceKind::Keyboard ? 1 : kLightingSlotCount;
     for (std::size_t i = 0; i < slotsRead; ++i) {
         readSlot(i);
         if (HasKeyTables(kind)) {
             KeyTableImage bank = before.keyBanks[i];
-            if (succeeded(link.ReadKeyBank(bank, static_cast<int>(i)))) outcome.banks[i] = bank;
+            if (steps.Run([&] { return link.ReadKeyBank(bank, static_cast<int>(i)); })) outcome.banks[i] = bank;
         }
     }
 
     std::array<std::uint8_t, 1> slotByte{};
-    if (succeeded(link.ReadParamRecord(slotByte, kActiveSlotOffset)) && ValidSlot(slotByte[0])) {
+    if (steps.Run([&] { return link.ReadParamRecord(slotByte, kActiveSlotOffset); }) && ValidSlot(slotByte[0])) {
         outcome.activeSlot = slotByte[0];
         // The working record is copied from the active slot: a slot the loop did not read would
         // hand over whatever the image held (zeros on a first start).
         if (!outcome.slots[*outcome.activeSlot]) readSlot(*outcome.activeSlot);
     }
 
-    succeeded(link.ExitSettingMode());
+    // Whatever happened before, the device is taken out of setting mode.
+    const bool left = link.ExitSettingMode() == kSuccess;
+    const bool complete = steps.Complete() && left;
+    lesson.End(complete);
     if (!complete) return ReadStateResult::Incomplete;
     Commit(kind, state, outcome);
 

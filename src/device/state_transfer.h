@@ -27,13 +27,15 @@ struct StateTransferHooks {
 
 enum class ReadStateResult {
     Complete,     // every command was answered; images committed, hooks run
-    Incomplete,   // some command failed (absent, silent, error status): nothing committed, no hooks
+    Incomplete,   // some command failed (absent, silent, error status, only answers that fail
+                  // the link's checks): nothing committed, no hooks, the rest not asked for
     TooManyKeys,  // a keyboard with more keys than a bank holds: the read stopped
 };
 
 // Reads the complete state of the device into its images. Only a read in which every command
 // succeeded is committed and followed by the page and profile hooks: a device that does not
-// answer must neither look ready nor have its silence saved as settings. A keyboard whose
+// answer, or answers with noise, must neither look ready nor have that saved as settings. The
+// read also teaches the link whether the device's answers repeat their request (EchoPolicy). A keyboard whose
 // active slot is not 0 has that slot's record read too, since its working record comes from it.
 [[nodiscard]] ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& state,
                                               const StateTransferHooks& hooks = {});

@@ -168,6 +168,12 @@ void VirtualDevice::UnplugLocked() {
     if (!plugged_) return;
     // What the device has already seen it does before it loses power.
     CatchUpLocked();
+    // What it has not seen yet is lost with the power.
+    for (const InFlight& flight : inFlight_) {
+        if (flight.origin) --flight.origin->requestsInFlight;
+    }
+    inFlight_.clear();
+    lastAnswerAt_ = {};
     plugged_ = false;
     ++generation_;
     firmware_.PowerLoss();
@@ -198,6 +204,11 @@ void VirtualDevice::InjectFault(const Fault& fault) {
 void VirtualDevice::InjectFaultFromNow(FaultKind kind, std::size_t nth, std::size_t count) {
     std::lock_guard guard(mutex_);
     faults_.push_back(Fault{kind, packetCount_ + std::max<std::size_t>(nth, 1), count});
+}
+
+void VirtualDevice::SetEchoesRequests(bool echoes) {
+    std::lock_guard guard(mutex_);
+    echoesRequests_ = echoes;
 }
 
 void VirtualDevice::SetSharedNode(bool shared) {
@@ -260,7 +271,9 @@ std::size_t VirtualDevice::DeliverLocked(Collection collection, const PendingInp
 void VirtualDevice::SettleInputs() {
     std::unique_lock lock(mutex_);
     for (;;) {
+        CatchUpLocked();
         auto last = Clock::time_point::min();
+        for (const InFlight& flight : inFlight_) last = std::max(last, flight.answerAt);
         for (const HandleState* handle : handles_) {
             if (!handle->inputs.empty()) last = std::max(last, handle->inputs.back().readyAt);
         }
@@ -412,6 +425,10 @@ std::unique_ptr<device::HidDevice> VirtualDevice::Open(Collection collection,
 void VirtualDevice::Release(HandleState* handle) {
     std::lock_guard guard(mutex_);
     std::erase(handles_, handle);
+    // Its requests are on their way all the same; only their record in the handle goes.
+    for (InFlight& flight : inFlight_) {
+        if (flight.origin == handle) flight.origin = nullptr;
+    }
 }
 
 bool VirtualDevice::AliveLocked(const HandleState& handle) const {
@@ -425,18 +442,30 @@ void VirtualDevice::Abort(HandleState& handle) {
     handle.readable.notify_all();
 }
 
-void VirtualDevice::ExecuteLocked(HandleState& handle) {
-    const HandleState::InFlight flight = *handle.inFlight;
-    handle.inFlight.reset();
+void VirtualDevice::ExecuteLocked(const InFlight& flight) {
     if (requests_.size() == kRequestLogLimit) requests_.pop_front();
     requests_.push_back(flight.request);
-    handle.expectNoAnswer = false;
+    HandleState* origin = flight.origin;
+    if (origin) {
+        --origin->requestsInFlight;
+        origin->expectNoAnswer = false;
+    }
     const auto fault = flight.fault;
+    auto expectNoAnswer = [origin] {
+        if (origin) origin->expectNoAnswer = true;
+    };
     if (fault == FaultKind::NoAnswer) {
-        handle.expectNoAnswer = true;
+        expectNoAnswer();
+        // Nothing more will come for this handle: a reader waiting for it may stop now.
+        if (origin) origin->readable.notify_all();
         return;
     }
     device::ReportPacket answer = firmware_.Handle(flight.request);
+    QueueWrite(firmware_.TakeAreasToPersist());
+    if (!echoesRequests_) {
+        answer.Bytes()[device::kCommandOffset] = 0;
+        answer.SetOffset(0);
+    }
     PendingInput input{answer.Bytes(), device::kReportSize, flight.answerAt};
     auto& bytes = input.bytes;
     switch (fault.value_or(FaultKind::NoAnswer)) {
@@ -445,19 +474,19 @@ void VirtualDevice::ExecuteLocked(HandleState& handle) {
         // The broken report is all the device sends for this request.
         case FaultKind::ShortAnswer:
             input.size = kShortAnswerLength;
-            handle.expectNoAnswer = true;
+            expectNoAnswer();
             break;
         case FaultKind::WrongReportId:
             bytes[device::kReportIdOffset] = kWrongReportId;
-            handle.expectNoAnswer = true;
+            expectNoAnswer();
             break;
-        case FaultKind::LateAnswer: input.readyAt += kLateAnswerDelay; break;
         case FaultKind::GarbageAnswer:
             // A fixed pattern, so a test sees the same noise on every run.
             for (std::size_t i = 1; i < bytes.size(); ++i) {
                 bytes[i] = static_cast<std::uint8_t>(0xA5 ^ (i * 37));
             }
             break;
+        // A late answer's delay is in its answerAt (see Write).
         default: break;
     }
     if (fault == FaultKind::RemoveDuringTransfer) {
@@ -470,66 +499,64 @@ void VirtualDevice::ExecuteLocked(HandleState& handle) {
 void VirtualDevice::CatchUpLocked() const {
     auto& self = const_cast<VirtualDevice&>(*this);
     const auto now = Clock::now();
-    for (;;) {
-        // The earliest seen request first: the device takes them in the order they arrived.
-        HandleState* next = nullptr;
-        for (HandleState* handle : handles_) {
-            if (!handle->inFlight || handle->inFlight->seenAt > now) continue;
-            if (!next || handle->inFlight->seenAt < next->inFlight->seenAt) next = handle;
-        }
-        if (!next) return;
-        self.ExecuteLocked(*next);
+    // The device takes requests in the order it saw them; the queue is kept in that order.
+    while (!self.inFlight_.empty() && self.inFlight_.front().seenAt <= now) {
+        const InFlight flight = self.inFlight_.front();
+        self.inFlight_.pop_front();
+        self.ExecuteLocked(flight);
+    }
+}
+
+Clock::time_point VirtualDevice::NextSeenLocked() const {
+    return inFlight_.empty() ? Clock::time_point::max() : inFlight_.front().seenAt;
+}
+
+void VirtualDevice::NotifyAnswerReadersLocked() {
+    for (HandleState* handle : handles_) {
+        if (ReceivesLocked(*handle, Collection::Vendor)) handle->readable.notify_all();
     }
 }
 
 TransferStatus VirtualDevice::Write(HandleState& handle, std::span<const std::uint8_t> report,
-                                    int timeoutMs, std::size_t& bytesWritten) {
+                                    int /*timeoutMs*/, std::size_t& bytesWritten) {
     bytesWritten = 0;
-    AreaMask persist = 0;
-    {
-        std::unique_lock lock(mutex_);
-        if (!AliveLocked(handle)) return TransferStatus::Gone;
-        ++writeAttempts_;
-        // Only the vendor collection has an output report: 64 bytes with id 4. On a shared node
-        // the report reaches the device whichever handle it was written on.
-        const bool vendorWrite = handle.collection == Collection::Vendor || sharedNode_;
-        if (!vendorWrite || !handle.options.wantWrite ||
-            report.size() != device::kReportSize || report[0] != device::kCommandReportId) {
-            return TransferStatus::Failed;
-        }
-        const std::size_t packet = ++packetCount_;
-        const auto fault = FaultAtLocked(packet);
-        if (fault == FaultKind::WriteFails) return TransferStatus::Failed;
-
-        const auto start = Clock::now();
-        const auto seenAt = start + latency_;
-        const auto answerAt = seenAt + latency_;
-        const auto deadline = DeadlineAfter(start, timeoutMs);
-        if (seenAt > deadline) return TransferStatus::TimedOut;
-        // Requests of other handles seen before this one goes first.
-        CatchUpLocked();
-        device::ReportPacket request;
-        std::copy(report.begin(), report.end(), request.Bytes().begin());
-        handle.inFlight = HandleState::InFlight{request, fault, seenAt, answerAt};
-        // One wait covers both crossings, the request's and its answer's: the thread wakes once
-        // per report instead of twice. An abort or an unplug before the device has seen the
-        // request ends the write with the request not done; one that comes later finds it done,
-        // as it would after the write had returned.
-        const std::uint64_t epoch = handle.abortEpoch;
-        if (answerAt > start) {
-            changed_.wait_until(lock, std::min(answerAt, deadline),
-                                [&] { return !AliveLocked(handle) || handle.abortEpoch != epoch; });
-        }
-        if (handle.inFlight && Clock::now() < seenAt) {
-            handle.inFlight.reset();
-            if (!AliveLocked(handle)) return TransferStatus::Gone;
-            return TransferStatus::Aborted;
-        }
-        CatchUpLocked();
-        bytesWritten = report.size();
-        persist = firmware_.TakeAreasToPersist();
+    std::lock_guard lock(mutex_);
+    if (!AliveLocked(handle)) return TransferStatus::Gone;
+    ++writeAttempts_;
+    // Only the vendor collection has an output report: 64 bytes with id 4. On a shared node
+    // the report reaches the device whichever handle it was written on.
+    const bool vendorWrite = handle.collection == Collection::Vendor || sharedNode_;
+    if (!vendorWrite || !handle.options.wantWrite ||
+        report.size() != device::kReportSize || report[0] != device::kCommandReportId) {
+        return TransferStatus::Failed;
     }
-    QueueWrite(persist);
+    const std::size_t packet = ++packetCount_;
+    const auto fault = FaultAtLocked(packet);
+    if (fault == FaultKind::WriteFails) return TransferStatus::Failed;
+
+    // Requests seen before this one was written go first.
+    CatchUpLocked();
+    InFlight flight;
+    std::copy(report.begin(), report.end(), flight.request.Bytes().begin());
+    flight.fault = fault;
+    flight.origin = &handle;
+    flight.seenAt = Clock::now() + latency_;
+    flight.answerAt = flight.seenAt + latency_;
+    if (fault == FaultKind::LateAnswer) flight.answerAt += kLateAnswerDelay;
+    // One answer after the other: none overtakes a late one, and the next leaves one crossing
+    // after it, as from a device that was busy with the late one.
+    if (lastAnswerAt_ != Clock::time_point{}) {
+        flight.answerAt = std::max(flight.answerAt, lastAnswerAt_ + latency_);
+    }
+    lastAnswerAt_ = flight.answerAt;
+    // Kept in the order the device sees them (a shorter latency set meanwhile sees it sooner).
+    auto at = std::upper_bound(inFlight_.begin(), inFlight_.end(), flight.seenAt,
+                               [](auto seenAt, const InFlight& queued) { return seenAt < queued.seenAt; });
+    inFlight_.insert(at, flight);
+    ++handle.requestsInFlight;
+    NotifyAnswerReadersLocked();
+    // As with hidraw, the write is done once the report is on its way; the answer comes later.
+    bytesWritten = report.size();
     return TransferStatus::Ok;
 }
 
@@ -543,6 +570,9 @@ TransferStatus VirtualDevice::Read(HandleState& handle, std::span<std::uint8_t> 
     for (;;) {
         if (!AliveLocked(handle)) return TransferStatus::Gone;
         if (handle.abortEpoch != epoch) return TransferStatus::Aborted;
+        // Whatever the device has seen by now it has answered (or not).
+        CatchUpLocked();
+        if (!AliveLocked(handle)) return TransferStatus::Gone;
         const auto now = Clock::now();
         if (!handle.inputs.empty() && handle.inputs.front().readyAt <= now) {
             const PendingInput& input = handle.inputs.front();
@@ -552,10 +582,12 @@ TransferStatus VirtualDevice::Read(HandleState& handle, std::span<std::uint8_t> 
             return TransferStatus::Ok;
         }
         // A lost request will never be answered: no point in waiting out the time limit.
-        if (handle.inputs.empty() && handle.expectNoAnswer) return TransferStatus::TimedOut;
+        if (handle.inputs.empty() && handle.expectNoAnswer && handle.requestsInFlight == 0) {
+            return TransferStatus::TimedOut;
+        }
         if (now >= deadline) return TransferStatus::TimedOut;
-        const auto wakeAt =
-            handle.inputs.empty() ? deadline : std::min(deadline, handle.inputs.front().readyAt);
+        auto wakeAt = std::min(deadline, NextSeenLocked());
+        if (!handle.inputs.empty()) wakeAt = std::min(wakeAt, handle.inputs.front().readyAt);
         handle.readable.wait_until(lock, wakeAt);
     }
 }

@@ -54,8 +54,9 @@ struct Fault {
 };
 inline constexpr std::size_t kEveryPacket = 0;
 inline constexpr std::size_t kShortAnswerLength = 6;
-// Longer than the 300 ms a link waits for an answer.
-inline constexpr std::chrono::milliseconds kLateAnswerDelay{400};
+// Added to an answer's way back: it arrives 40 ms after the 300 ms a link waits for it, as late
+// answers of real devices do (25 to 50 ms past the limit).
+inline constexpr std::chrono::milliseconds kLateAnswerDelay{340};
 // The request record keeps the most recent requests only, so a long run does not grow it.
 inline constexpr std::size_t kRequestLogLimit = 8192;
 
@@ -86,8 +87,9 @@ public:
     bool IsPlugged() const;
 
     // Each report takes `latency` to cross: the firmware sees a request `latency` after it was
-    // written and its answer becomes readable `latency` after that. The write itself returns
-    // when the answer is readable, so a report costs its thread one wake-up, not two.
+    // written and its answer becomes readable `latency` after that. As with hidraw, the write
+    // returns at once; whoever waits for the answer waits for both crossings. Answers leave in
+    // the order their requests came, so a late answer holds back every answer after it.
     void SetLatency(std::chrono::nanoseconds latency);
     std::chrono::nanoseconds Latency() const;
 
@@ -99,6 +101,11 @@ public:
     void ResetPacketCount();
     std::size_t PacketCount() const;  // packets written since the last reset
 
+    // Whether an answer repeats its request's command, length and offset (the default). Without
+    // it the command and offset bytes of every answer are 0, as on a device that fills in only
+    // the status and the data; a read's length is still given.
+    void SetEchoesRequests(bool echoes);
+
     // As hidraw has it: the device's collections are one node, every report the device sends
     // reaches every open handle of either collection, and any handle may write a request.
     // Without it each collection is an interface of its own, as the platform's HID stack
@@ -109,8 +116,8 @@ public:
     // handle on a shared node); returns the number of handles that will see it (0 when nobody
     // listens or the device has no such collection).
     std::size_t RaiseConsumerEvent(std::uint16_t usage);
-    // Waits until every report queued for the open handles has become readable (the latency
-    // model and late answers delay them).
+    // Waits until every request written so far has been answered and every report queued for the
+    // open handles has become readable (the latency model and late answers delay them).
     void SettleInputs();
 
     // The buttons on the device, as a person presses them. The slot button makes slot (0..4)
@@ -161,18 +168,20 @@ private:
         std::uint64_t abortEpoch = 0;
         // Its last request gets no (further) answer: a read with nothing queued need not wait.
         bool expectNoAnswer = false;
-        // A request on its way: the device acts on it once it has been seen (see Write).
-        struct InFlight {
-            device::ReportPacket request;
-            std::optional<FaultKind> fault;
-            std::chrono::steady_clock::time_point seenAt;
-            std::chrono::steady_clock::time_point answerAt;
-        };
-        std::optional<InFlight> inFlight;
+        // Requests written on this handle that the device has not acted on yet.
+        std::size_t requestsInFlight = 0;
         std::deque<PendingInput> inputs;
         // A read waits here: only what concerns this handle wakes it (its input, its abort, the
         // device going), not every transfer of the device.
         std::condition_variable readable;
+    };
+    // A request on its way: the device acts on it once it has been seen (see Write).
+    struct InFlight {
+        device::ReportPacket request;
+        std::optional<FaultKind> fault;
+        std::chrono::steady_clock::time_point seenAt;
+        std::chrono::steady_clock::time_point answerAt;
+        HandleState* origin = nullptr;  // null once that handle is closed
     };
     class Handle;
 
@@ -196,7 +205,11 @@ private:
     // or changes the device finds them done, in the order they arrived.
     // Const for the readers: what the device has done by now is part of what they read.
     void CatchUpLocked() const;
-    void ExecuteLocked(HandleState& handle);
+    void ExecuteLocked(const InFlight& flight);
+    // When the earliest request in flight is seen; max() when none is.
+    std::chrono::steady_clock::time_point NextSeenLocked() const;
+    // Wakes the readers that get answers, so they wait for a request written after they began.
+    void NotifyAnswerReadersLocked();
     std::optional<FaultKind> FaultAtLocked(std::size_t packet) const;
     void QueueWrite(AreaMask areas);
 
@@ -211,6 +224,10 @@ private:
     std::uint64_t generation_ = 1;
     std::chrono::nanoseconds latency_{0};
     bool sharedNode_ = false;
+    bool echoesRequests_ = true;
+    // Requests in the order the device sees them, and when the last answer leaves.
+    std::deque<InFlight> inFlight_;
+    std::chrono::steady_clock::time_point lastAnswerAt_{};
     std::vector<Fault> faults_;
     std::size_t packetCount_ = 0;
     std::size_t writeAttempts_ = 0;

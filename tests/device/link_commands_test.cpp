@@ -170,7 +170,7 @@ TEST(DeviceLinkTest, BrokenAnswersGiveResultCodesNotCrashes) {
     const std::array<Case, 4> cases{{
         {FaultKind::ShortAnswer, kNoAnswer},       // truncated every time: never a whole answer
         {FaultKind::WrongReportId, kNoAnswer},     // another report of the node, not an answer
-        {FaultKind::GarbageAnswer, kSuccess},      // noise in the status byte that is no error
+        {FaultKind::GarbageAnswer, kNoAnswer},     // noise: not the length the read asked for
         {FaultKind::RemoveDuringTransfer, kWriteFailed},
     }};
     for (const Case& c : cases) {

@@ -149,31 +149,64 @@ TEST(VirtualDeviceTest, LatencyModelDelaysEachReport) {
     EXPECT_LT(took, std::chrono::milliseconds(250));
 }
 
-TEST(VirtualDeviceTest, AnAbortOrUnplugEndsOnlyARequestTheDeviceHasNotSeen) {
-    // The device sees a request one latency after it was written. An abort or an unplug before
-    // that ends the write with the request not done; one after it finds the request done and the
-    // write succeeded, even while the answer is still on its way.
+// The raw handle of a device's vendor collection, as a link has it.
+std::unique_ptr<device::HidDevice> OpenVendor(VirtualDevice& device) {
+    return device.Open(Collection::Vendor, {true, true, true, false});
+}
+
+device::ReportPacket ReadParamRequest(std::uint16_t offset) {
+    return device::ReportPacket::Request(device::Command::ReadParamRecord, 1, offset);
+}
+
+TEST(VirtualDeviceTest, WritesReturnAtOnceAndAnswersFollowInRequestOrder) {
+    // As with hidraw: a write does not wait for the device; the answer comes two crossings after
+    // the write, and a late answer holds back the answers of the requests written after it.
+    constexpr auto kLatency = std::chrono::milliseconds(60);
+    auto device = VirtualDevice::Create(DeviceKind::MousePad);
+    device->SetLatency(kLatency);
+    device->InjectFault({FaultKind::LateAnswer, 1, 1});
+    auto handle = OpenVendor(*device);
+    ASSERT_NE(handle, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t written = 0;
+    ASSERT_EQ(handle->Write(ReadParamRequest(0).Bytes(), 1000, written), device::TransferStatus::Ok);
+    ASSERT_EQ(handle->Write(ReadParamRequest(64).Bytes(), 1000, written), device::TransferStatus::Ok);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kLatency);
+
+    std::array<std::uint8_t, device::kReportSize> answer{};
+    std::size_t got = 0;
+    ASSERT_EQ(handle->Read(answer, 5000, got), device::TransferStatus::Ok);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2 * kLatency + kLateAnswerDelay);
+    EXPECT_EQ(device::ReportPacket(answer).Offset(), 0);  // the late one first
+    ASSERT_EQ(handle->Read(answer, 5000, got), device::TransferStatus::Ok);
+    EXPECT_EQ(device::ReportPacket(answer).Offset(), 64);
+}
+
+TEST(VirtualDeviceTest, AnUnplugLosesTheRequestsTheDeviceHasNotSeen) {
+    // The device sees a request one latency after it was written. An unplug before that loses
+    // the request; one after it finds the request done. An abort only ends a read: a request
+    // on its way is done all the same.
     constexpr auto kLatency = std::chrono::milliseconds(300);
     struct Case {
         const char* name;
         bool unplug;
         std::chrono::milliseconds after;
-        device::TransferStatus status;
         std::size_t requests;
     };
     const Case cases[] = {
-        {"abort before", false, std::chrono::milliseconds(30), device::TransferStatus::Aborted, 0},
-        {"abort after", false, std::chrono::milliseconds(450), device::TransferStatus::Ok, 1},
-        {"unplug before", true, std::chrono::milliseconds(30), device::TransferStatus::Gone, 0},
-        {"unplug after", true, std::chrono::milliseconds(450), device::TransferStatus::Ok, 1},
+        {"abort before", false, std::chrono::milliseconds(30), 1},
+        {"unplug before", true, std::chrono::milliseconds(30), 0},
+        {"unplug after", true, std::chrono::milliseconds(450), 1},
     };
     const auto request = device::ReportPacket::Request(device::Command::EnterSettingMode, 0, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto device = VirtualDevice::Create(DeviceKind::MousePad);
         device->SetLatency(kLatency);
-        auto handle = device->Open(Collection::Vendor, {true, true, true, false});
+        auto handle = OpenVendor(*device);
         ASSERT_NE(handle, nullptr);
+        std::size_t written = 0;
+        ASSERT_EQ(handle->Write(request.Bytes(), 5000, written), device::TransferStatus::Ok);
         std::thread interrupt([&] {
             std::this_thread::sleep_for(c.after);
             if (c.unplug) {
@@ -182,9 +215,12 @@ TEST(VirtualDeviceTest, AnAbortOrUnplugEndsOnlyARequestTheDeviceHasNotSeen) {
                 handle->Abort();
             }
         });
-        std::size_t written = 0;
-        EXPECT_EQ(handle->Write(request.Bytes(), 5000, written), c.status);
+        std::array<std::uint8_t, device::kReportSize> answer{};
+        std::size_t got = 0;
+        const auto status = handle->Read(answer, 5000, got);
         interrupt.join();
+        EXPECT_EQ(status, c.unplug ? device::TransferStatus::Gone : device::TransferStatus::Aborted);
+        if (!c.unplug) device->SettleInputs();
         EXPECT_EQ(device->Requests().size(), c.requests);
     }
 }
