@@ -29,6 +29,7 @@ void VirtualHidBus::PersistAll() {
 }
 
 bool VirtualHidBus::Enumerate(std::vector<std::string>& paths) {
+    ++enumerations_;
     paths.clear();
     for (auto& device : devices_) {
         for (auto& path : device->Paths()) paths.push_back(std::move(path));

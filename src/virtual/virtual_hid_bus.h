@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -34,6 +35,8 @@ public:
     void PersistAll();
 
     bool Enumerate(std::vector<std::string>& paths) override;
+    // How often the bus was listed: a watcher's passes, for tests that wait for them.
+    std::uint64_t Enumerations() const { return enumerations_.load(); }
     std::unique_ptr<device::HidDevice> Open(const std::string& path,
                                             const device::HidOpenOptions& options) override;
     bool StillPresent(const std::string& path) override;
@@ -46,6 +49,7 @@ private:
     std::optional<Target> Find(const std::string& path);
 
     std::array<std::shared_ptr<VirtualDevice>, 3> devices_;
+    std::atomic<std::uint64_t> enumerations_{0};
 };
 
 }  // namespace corvane::virt

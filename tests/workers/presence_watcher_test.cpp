@@ -195,7 +195,10 @@ TEST_F(PresenceTest, ASilentDeviceIsNeitherReadyNorReadUntilItAnswers) {
 TEST_F(PresenceTest, NoDeviceAtStartAnnouncesNothingAndALatePlugIsFound) {
     Start({DeviceKind::Keyboard});
     // Several empty passes, then the keyboard arrives.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    for (int waited = 0; waited < 5000 && bus_.Enumerations() < 3; waited += 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GE(bus_.Enumerations(), 3u);
     EXPECT_TRUE(host_.Calls().empty());
     bus_.Keyboard().Plug();
     ASSERT_TRUE(host_.WaitFor("refresh kb"));
