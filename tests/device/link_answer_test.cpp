@@ -20,24 +20,11 @@ using testing::LinkedDevice;
 using virt::FaultKind;
 using virt::MemoryArea;
 
-using Record = std::array<std::uint8_t, kPayloadSize>;
-constexpr std::size_t kSlots = 5;
-constexpr std::uint16_t kRecordStride = 64;
+using testing::DistinctRecords;
+using testing::SlotOffset;
+using Record = testing::ParamRecord;
 
-std::uint16_t SlotOffset(std::size_t slot) { return static_cast<std::uint16_t>(slot * kRecordStride); }
 
-// Gives every parameter record its own contents, so an answer to the wrong request shows. The
-// active slot byte stays 0.
-std::array<Record, kSlots> DistinctRecords(virt::VirtualDevice& device) {
-    std::array<Record, kSlots> records{};
-    for (std::size_t slot = 0; slot < kSlots; ++slot) {
-        for (std::size_t i = 1; i < kPayloadSize; ++i) {
-            records[slot][i] = static_cast<std::uint8_t>(0x10 * (slot + 1) + i);
-        }
-        EXPECT_TRUE(device.SetMemory(MemoryArea::Params, slot * kRecordStride, records[slot]));
-    }
-    return records;
-}
 
 // A full read, as on arrival: teaches the link how the device answers.
 void Arrive(LinkedDevice& d) {

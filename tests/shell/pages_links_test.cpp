@@ -34,6 +34,27 @@ struct SettableForeground : platform::ForegroundProcess {
 };
 
 constexpr const char* kGame = "/opt/games/Game/game.bin";
+
+// A real X server with a window manager stand-in: a program ("game", copied into games) with a
+// window of its own, and a window of this process, which is put in front.
+struct X11Desktop {
+    explicit X11Desktop(const std::filesystem::path& games)
+        : game(corvane::testing::CopySleeper(games, "game")), child({game, "60"}), wm(server.Display()) {
+        if (!Ready()) return;
+        gameWindow = wm.Window(static_cast<std::uint32_t>(child.Pid()));
+        ownWindow = wm.Window(static_cast<std::uint32_t>(::getpid()));
+        Activate(ownWindow);
+    }
+    bool Ready() const { return !server.Display().empty() && child.Pid() > 0 && wm.Ok(); }
+    void Activate(xcb_window_t window) { wm.Activate(window); }
+
+    corvane::testing::Xvfb server;
+    std::string game;
+    corvane::testing::ChildProcess child;
+    corvane::testing::WindowManagerStandIn wm;
+    xcb_window_t gameWindow = 0;
+    xcb_window_t ownWindow = 0;
+};
 constexpr std::uint8_t kFirstKeyOf[] = {0x41, 0x42, 0x43};
 
 class LinksTest : public PagesTest {
@@ -253,16 +274,9 @@ TEST_F(LinksTest, KnownDesktopsShowThePlainLinkCheck) {
 // its process and applies the linked mouse key profile.
 TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramAppliesItsProfile) {
     if (!corvane::testing::Xvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
-    corvane::testing::Xvfb server;
-    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-    const std::string game = corvane::testing::CopySleeper(home_ / "games", "game");
-    corvane::testing::ChildProcess child({game, "60"});
-    ASSERT_GT(child.Pid(), 0);
-    corvane::testing::WindowManagerStandIn wm(server.Display());
-    ASSERT_TRUE(wm.Ok());
-    const auto gameWindow = wm.Window(static_cast<std::uint32_t>(child.Pid()));
-    const auto ownWindow = wm.Window(static_cast<std::uint32_t>(::getpid()));
-    wm.Activate(ownWindow);
+    X11Desktop desktop(home_ / "games");
+    ASSERT_TRUE(desktop.Ready());
+    const std::string& game = desktop.game;
 
     // Profile 2 of the mouse's key list is linked to the game.
     WriteIndex(DeviceKind::Mouse, "[PROFILECOUNT]\ncount=2\n[PROFILENAME]\n0=p0\n1=p1\n[PROFILESELECT]\nselect=0\n"
@@ -270,16 +284,16 @@ TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramAppliesItsProfile) {
     for (int i = 0; i < 2; ++i) {
         WriteProfile(ProfileFamily::MsKey, "p" + std::to_string(i), [i](Bytes& p) { p[0] = kFirstKeyOf[i]; });
     }
-    foreground_ = platform::MakeX11Foreground(server.Display());
+    foreground_ = platform::MakeX11Foreground(desktop.server.Display());
     Start({DeviceKind::Mouse});
     ASSERT_TRUE(corvane::testing::RunUntil([&] { return KeyList()->CurSel() == 0; }, 3000));
 
-    wm.Activate(gameWindow);
+    desktop.Activate(desktop.gameWindow);
     EXPECT_TRUE(corvane::testing::RunUntil([&] { return MouseFirstKey() == kFirstKeyOf[1]; }, 3000));
     EXPECT_EQ(KeyList()->CurSel(), 1);
     EXPECT_EQ(profiles::ReadSelect(ProfileFamily::MsKey), 0);
 
-    wm.Activate(ownWindow);
+    desktop.Activate(desktop.ownWindow);
     EXPECT_TRUE(corvane::testing::RunUntil([&] { return MouseFirstKey() == kFirstKeyOf[0]; }, 3000));
     EXPECT_EQ(KeyList()->CurSel(), 0);
 }
@@ -288,18 +302,12 @@ TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramAppliesItsProfile) {
 // and an upload made while a linked program is in front unchanged.
 TEST_F(LinksTest, AnActiveX11WindowOfALinkedProgramKeepsItsSavesOutOfTheUsersProfile) {
     if (!corvane::testing::Xvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
-    corvane::testing::Xvfb server;
-    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-    const std::string game = corvane::testing::CopySleeper(home_ / "games", "game");
-    corvane::testing::ChildProcess child({game, "60"});
-    ASSERT_GT(child.Pid(), 0);
-    corvane::testing::WindowManagerStandIn wm(server.Display());
-    ASSERT_TRUE(wm.Ok());
-    const auto gameWindow = wm.Window(static_cast<std::uint32_t>(child.Pid()));
-    const auto ownWindow = wm.Window(static_cast<std::uint32_t>(::getpid()));
-    wm.Activate(ownWindow);
-    foreground_ = platform::MakeX11Foreground(server.Display());
-    SavesGoToTheLinkedProfile(game, [&] { wm.Activate(gameWindow); }, [&] { wm.Activate(ownWindow); });
+    X11Desktop desktop(home_ / "games");
+    ASSERT_TRUE(desktop.Ready());
+    const std::string& game = desktop.game;
+    foreground_ = platform::MakeX11Foreground(desktop.server.Display());
+    SavesGoToTheLinkedProfile(game, [&] { desktop.Activate(desktop.gameWindow); },
+                              [&] { desktop.Activate(desktop.ownWindow); });
 }
 
 }  // namespace
