@@ -138,13 +138,15 @@ ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& 
         std::array<std::uint8_t, kParamTransferSize> record{};
         if (steps.Run([&] { return link.ReadParamRecord(record, SlotOffset(i)); })) outcome.slots[i] = record;
     };
+    auto readBank = [&](std::size_t i) {
+        if (!HasKeyTables(kind)) return;
+        KeyTableImage bank = before.keyBanks[i];
+        if (steps.Run([&] { return link.ReadKeyBank(bank, static_cast<int>(i)); })) outcome.banks[i] = bank;
+    };
     const std::size_t slotsRead = kind == DeviceKind::Keyboard ? 1 : kLightingSlotCount;
     for (std::size_t i = 0; i < slotsRead; ++i) {
         readSlot(i);
-        if (HasKeyTables(kind)) {
-            KeyTableImage bank = before.keyBanks[i];
-            if (steps.Run([&] { return link.ReadKeyBank(bank, static_cast<int>(i)); })) outcome.banks[i] = bank;
-        }
+        readBank(i);
     }
 
     std::array<std::uint8_t, 1> slotByte{};
@@ -153,6 +155,9 @@ ReadStateResult ReadDeviceState(DeviceKind kind, DeviceLink& link, DeviceState& 
         // The working record is copied from the active slot: a slot the loop did not read would
         // hand over whatever the image held (zeros on a first start).
         if (!outcome.slots[*outcome.activeSlot]) readSlot(*outcome.activeSlot);
+        // So is the key bank: the key editor and the upload work on the active slot's bank, and
+        // one unread would be written back as zeros.
+        if (HasKeyTables(kind) && !outcome.banks[*outcome.activeSlot]) readBank(*outcome.activeSlot);
     }
 
     // Whatever happened before, the device is taken out of setting mode.

@@ -145,8 +145,14 @@ TEST(StateTransferTest, AReadWithAnUnansweredRequestTakesNothingAndRunsNoHook) {
     }
 }
 
-TEST(StateTransferTest, KeyboardActiveSlotRecordIsReadBeforeItBecomesTheWorkingRecord) {
+// A keyboard on slot 2 at arrival: its lighting record and key bank are read, not only slot 0's.
+TEST(StateTransferTest, KeyboardActiveSlotRecordAndKeyBankAreReadAtArrival) {
     LinkedDevice d(DeviceKind::Keyboard);
+    DeviceState first;
+    ASSERT_EQ(ReadDeviceState(DeviceKind::Keyboard, d.link, first), ReadStateResult::Complete);
+    KeyTableImage bank2{};
+    for (std::size_t i = 0; i < d.link.BankSize(); ++i) bank2[i] = static_cast<std::uint8_t>(0x20 + i % 7);
+    ASSERT_EQ(d.link.WriteKeyBank(bank2, 2), kSuccess);
     std::array<std::uint8_t, 64> slot2{};
     slot2.fill(0x5C);
     ASSERT_TRUE(d.Device().SetMemory(MemoryArea::Params, 2 * 64, slot2));
@@ -158,6 +164,7 @@ TEST(StateTransferTest, KeyboardActiveSlotRecordIsReadBeforeItBecomesTheWorkingR
     EXPECT_EQ(images.activeLighting[0], 2);
     EXPECT_EQ(images.activeLighting[1], 0x5C);
     EXPECT_EQ(images.activeLighting[40], 0x5C);
+    EXPECT_EQ(images.keyBanks[2], bank2);
 }
 
 TEST(StateTransferTest, CorruptActiveSlotByteNeverIndexesPastTheSlots) {
