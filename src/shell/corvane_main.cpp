@@ -227,5 +227,11 @@ int main(int argc, char** argv) {
     commands.Stop();
     window->RejectCalls();
     instance.Stop();
+    if (main.WorkersOutlivedShutdown()) {
+        // The settings are on disk (the shutdown flushed them); tearing down the links, queues
+        // and pages under a worker still running would be the crash, so the process ends here.
+        platform::debugOut("shutdown: a worker still runs after the time limit; ending without tearing down");
+        std::_Exit(code);
+    }
     return code;
 }

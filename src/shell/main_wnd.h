@@ -163,6 +163,9 @@ public:
     bool TimerActive(TimerId id) const;
     // The device threads run (set on the UI thread once the window is initialised).
     bool WorkersStarted() const { return workersStarted_; }
+    // After Destroy: a worker did not end within the shutdown limit and still runs. What it may
+    // touch (links, queues, the pages) must then not be torn down; the program ends without it.
+    bool WorkersOutlivedShutdown() const { return workers_ && workers_->GaveUp(); }
     // A lighting record waits to be sent: the flush timer runs until none does (UI thread).
     void ScheduleLightingFlush();
     // The keyboard's restore notification sets it; its next full read consumes it.

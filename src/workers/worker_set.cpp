@@ -30,9 +30,10 @@ WorkerSet::WorkerSet() {
 }
 
 WorkerSet::~WorkerSet() {
-    // Workers still running are stopped and waited for as a shutdown would; one that does not
-    // end in time is left to finish on its own, holding its own slot.
-    if (!StopAndJoin(kDestructorLimitMs)) {
+    // Workers still running are stopped and waited for as a shutdown would, unless a shutdown
+    // has waited for them already; one that does not end in time is left to finish on its own,
+    // holding its own slot.
+    if (!StopAndJoin(gaveUp_ ? 0 : kDestructorLimitMs)) {
         for (auto& s : slots_) {
             if (s->thread.joinable()) s->thread.detach();
         }
@@ -85,6 +86,7 @@ bool WorkerSet::Running(WorkerIndex index) const {
 
 ShutdownOutcome WorkerSet::Shutdown(int timeoutMs) {
     const bool allEnded = StopAndJoin(timeoutMs);
+    gaveUp_ = !allEnded;
     platform::debugOut(allEnded ? kShutdownAllEndedText : kShutdownTimedOutText);
     return allEnded ? ShutdownOutcome::AllEnded : ShutdownOutcome::TimedOut;
 }

@@ -60,6 +60,9 @@ public:
     void RequestStop();
     // Writes the outcome to the debug output with the texts the diagnostics expect.
     ShutdownOutcome Shutdown(int timeoutMs);
+    // A shutdown ran out of time with workers still running: they were given up on, and the
+    // destructor does not wait for them a second time.
+    bool GaveUp() const { return gaveUp_; }
 
 private:
     // Signals every stop event and joins the workers that end within the limit.
@@ -68,6 +71,7 @@ private:
     static constexpr int kDestructorLimitMs = 10000;
     struct Slot;
     std::array<std::shared_ptr<Slot>, kWorkerCount> slots_;
+    bool gaveUp_ = false;
 };
 
 // Debug texts of the shutdown outcome.

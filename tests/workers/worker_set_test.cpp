@@ -53,5 +53,28 @@ TEST(WorkerSet, ShutdownKeepsItsLimitWhenAWorkerNeverEnds) {
     EXPECT_TRUE(finished->IsSet());
 }
 
+// One limit for the whole shutdown: a worker given up on is not waited for a second time when
+// the set goes; it finishes on its own later, holding only its own slot.
+TEST(WorkerSet, AWorkerGivenUpOnIsNotWaitedForAgain) {
+    auto release = std::make_shared<platform::Event>(platform::Event::Reset::Manual);
+    auto finished = std::make_shared<platform::Event>(platform::Event::Reset::Manual);
+    std::uint64_t destroyMs = 0;
+    {
+        WorkerSet set;
+        set.Start(WorkerIndex::SyncLighting, [release, finished](WorkerContext&) {
+            release->Wait(-1);
+            finished->Set();
+        });
+        EXPECT_EQ(set.Shutdown(50), ShutdownOutcome::TimedOut);
+        EXPECT_TRUE(set.GaveUp());
+        destroyMs = platform::TickMs();
+    }
+    destroyMs = platform::TickMs() - destroyMs;
+    EXPECT_LT(destroyMs, 1000u);
+    EXPECT_FALSE(finished->IsSet());
+    release->Set();
+    EXPECT_TRUE(finished->Wait(5000));
+}
+
 }  // namespace
 }  // namespace corvane::workers
