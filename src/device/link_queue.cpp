@@ -1,6 +1,7 @@
 #include "device/link_queue.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "device/report_packet.h"
@@ -24,13 +25,31 @@ std::size_t LinkQueue::DepthLocked() const {
 }
 
 void LinkQueue::Submit(std::string what, Work work, Done done) {
+    Enqueue({std::move(what), std::move(work), std::move(done)});
+}
+
+void LinkQueue::SubmitUnbroken(std::string what, Work work, Done done) {
+    Enqueue({std::move(what), std::move(work), std::move(done), /*unbroken=*/true});
+}
+
+void LinkQueue::Enqueue(Request request) {
     {
         std::lock_guard lock(shared_->mutex);
         if (shared_->stopping) return;
-        shared_->requests.push_back({std::move(what), std::move(work), std::move(done)});
+        shared_->requests.push_back(std::move(request));
         shared_->stats.maxDepth = std::max(shared_->stats.maxDepth, DepthLocked());
     }
-    shared_->wake.notify_one();
+    shared_->wake.notify_all();
+}
+
+bool LinkQueue::AwaitUnbroken(int timeoutMs) {
+    std::unique_lock lock(shared_->mutex);
+    return shared_->wake.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                                  [&] {
+                                      return !shared_->runningUnbroken &&
+                                             std::none_of(shared_->requests.begin(), shared_->requests.end(),
+                                                          [](const Request& r) { return r.unbroken; });
+                                  });
 }
 
 void LinkQueue::SubmitPreview(std::vector<std::uint8_t> colours, FrameGone gone) {
@@ -47,7 +66,7 @@ void LinkQueue::SubmitPreview(std::vector<std::uint8_t> colours, FrameGone gone)
         }
     }
     if (replaced) replaced();
-    shared_->wake.notify_one();
+    shared_->wake.notify_all();  // the I/O thread, and anyone in AwaitUnbroken
 }
 
 bool LinkQueue::Idle() const {
@@ -109,6 +128,7 @@ void LinkQueue::Run() {
                 frameGone = std::exchange(shared_->frameGone, {});
             }
             (request ? shared_->running : shared_->sendingFrame) = true;
+            shared_->runningUnbroken = request && request->unbroken;
         }
         if (request) {
             int result = kNoAnswer;
@@ -142,6 +162,9 @@ void LinkQueue::Finish(Request& request, int result) {
             shared_->stats.lastFailure = request.what + ": " + std::to_string(result);
         }
         shared_->running = false;
+        shared_->runningUnbroken = false;
+        // Someone may wait for an unbroken request to end (AwaitUnbroken).
+        shared_->wake.notify_all();
         if (!request.done || shared_->stopping) return;
         // Counted until the poster's thread has run it, so Idle() covers the delivery too.
         ++shared_->undelivered;

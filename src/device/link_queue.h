@@ -50,6 +50,9 @@ public:
     // User requests and the lighting flush: first in, first out, always before preview frames.
     // `what` names the request in logs and statistics.
     void Submit(std::string what, Work work, Done done = {});
+    // The same for a request that must not be cut short (an upload: half of it would leave the
+    // device's memory half written). See AwaitUnbroken.
+    void SubmitUnbroken(std::string what, Work work, Done done = {});
     // A preview frame (command 18 colours); at most one waits, a newer one replaces it. `gone`,
     // when given, runs once the frame has been sent, replaced by a newer one or dropped (on the
     // I/O thread, or on the caller's for a frame refused at once), so a sender can pace itself by
@@ -62,6 +65,11 @@ public:
     bool Idle() const;
     // Whether a request with this name waits (not yet started).
     bool Waiting(const std::string& what) const;
+
+    // For the end of the program, before the link's transfers are aborted: while an unbroken
+    // request runs or waits, lets the queue run on until it has ended, at most timeoutMs. True
+    // when none is left.
+    bool AwaitUnbroken(int timeoutMs);
 
     // Refuses new requests, drops the waiting ones (their results are not delivered) and joins
     // the thread once the running request has ended. Aborting the transfer of a running request
@@ -76,6 +84,7 @@ private:
         std::string what;
         Work work;
         Done done;
+        bool unbroken = false;
     };
     // Shared with the closures handed to the poster, which may run after the queue is gone.
     struct Shared {
@@ -85,12 +94,14 @@ private:
         std::optional<std::vector<std::uint8_t>> frame;
         FrameGone frameGone;        // of the frame that waits
         bool running = false;       // a user request
+        bool runningUnbroken = false;
         bool sendingFrame = false;
         bool stopping = false;
         std::size_t undelivered = 0;
         Stats stats;
     };
 
+    void Enqueue(Request request);
     void Run();
     void Finish(Request& request, int result);
     std::size_t DepthLocked() const;

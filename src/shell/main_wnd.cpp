@@ -164,6 +164,10 @@ void CMainWnd::StopIo() {
     // watcher in the middle of an arrival read or a queued upload to a silent device ends at
     // once instead of waiting out its retries.
     workers_->RequestStop();
+    // An upload half sent would leave the device's memory half written: it may end first.
+    for (auto& queue : queues_) {
+        if (!queue->AwaitUnbroken(left())) platform::debugOut("shutdown: an upload did not end within the time limit");
+    }
     for (auto& link : links_) link->Abort();
     for (auto& queue : queues_) queue->Stop();
     workers_->Shutdown(left());

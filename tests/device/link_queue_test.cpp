@@ -223,5 +223,25 @@ TEST_F(QueueTest, StopDropsWaitingRequestsAndUndeliveredResults) {
     EXPECT_TRUE(queue.Idle());
 }
 
+// Before the program's end aborts the link's transfers, an upload under way may end; other
+// requests are not waited for.
+TEST_F(QueueTest, AwaitUnbrokenWaitsOnlyForAnUnbrokenRequestAndOnlyUntilTheLimit) {
+    EXPECT_TRUE(queue.AwaitUnbroken(0));
+    Gate plain;
+    queue.Submit("plain", plain.Work());
+    plain.WaitEntered();
+    EXPECT_TRUE(queue.AwaitUnbroken(0));
+    plain.Open();
+
+    Gate upload;
+    queue.SubmitUnbroken("upload", upload.Work());
+    upload.WaitEntered();
+    EXPECT_FALSE(queue.AwaitUnbroken(20));
+    auto awaited = std::async(std::launch::async, [&] { return queue.AwaitUnbroken(5000); });
+    EXPECT_EQ(awaited.wait_for(30ms), std::future_status::timeout);
+    upload.Open();
+    EXPECT_TRUE(awaited.get());
+}
+
 }  // namespace
 }  // namespace corvane::device

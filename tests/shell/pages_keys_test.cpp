@@ -389,5 +389,23 @@ TEST_F(KeyPagesTest, WhileCapturingNoControlSeesAKeyButTheLockKeys) {
     qApp->removeEventFilter(&spy);
 }
 
+// Quitting while the key bank goes out lets it arrive whole: an upload cut short would leave the
+// keyboard with half a new bank and half the old one.
+TEST_F(KeyPagesTest, QuittingDuringAnUploadLetsItFinish) {
+    Start({DeviceKind::Keyboard});
+    const std::size_t bankSize = main_->Link(DeviceKind::Keyboard).BankSize();
+    main_->State(DeviceKind::Keyboard).Update([&](device::DeviceImages& i) {
+        for (std::size_t b = 0; b < bankSize; ++b) i.keyBanks[0][b] = static_cast<std::uint8_t>(0x40 + b % 13);
+    });
+    const auto expected = main_->State(DeviceKind::Keyboard).Snapshot().keyBanks[0];
+    bus_->SetLatency(std::chrono::milliseconds(20));  // the bank takes several reports of 40 ms
+    Click("kb_key_butt_prosave");
+    main_->Destroy();
+    const Bytes keys = Dev(DeviceKind::Keyboard).Memory(virt::MemoryArea::Keys);
+    ASSERT_GE(keys.size(), bankSize);
+    EXPECT_EQ(Bytes(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(bankSize)),
+              Bytes(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(bankSize)));
+}
+
 }  // namespace
 }  // namespace corvane::shell::testing

@@ -69,7 +69,7 @@ void UploadPage::Upload(DeviceKind kind) {
         job->profileIndex = model_.activeProfile(kind == DeviceKind::Keyboard ? profiles::ProfileFamily::KbKey
                                                                             : profiles::ProfileFamily::MsDevice);
     }
-    model_.Queue(kind).Submit(
+    model_.Queue(kind).SubmitUnbroken(
         "upload",
         [kind, job, writer = model_.writer](device::DeviceLink& link) { return RunUpload(link, kind, *job, writer); },
         [this, kind, job](int) {
