@@ -354,7 +354,9 @@ std::optional<std::string> InstanceClient::Request(std::string_view line, int ti
     if (!fd_) return std::nullopt;
     std::string out(line);
     out.push_back('\n');
-    if (!SendAll(fd_.Get(), out)) return std::nullopt;
+    // A server that turns the connection away says why and closes it, maybe before the line
+    // could be sent: what it said is still there to read.
+    (void)SendAll(fd_.Get(), out);
     const auto deadline = TickMs() + static_cast<std::uint64_t>(timeoutMs);
     for (;;) {
         if (const auto nl = pending_.find('\n'); nl != std::string::npos) {

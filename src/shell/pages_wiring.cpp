@@ -124,7 +124,10 @@ PagesWiring::PagesWiring(CMainWnd& main, std::unique_ptr<platform::PointerSettin
     };
     hooks.workerBody = [this](workers::WorkerIndex index) { return links_.WatcherBody(index); };
     hooks.route = [this](const Note& n) { Route(n); };
-    hooks.selectSavedProfiles = [this](DeviceKind kind) { profiles_.SelectSaved(kind); };
+    hooks.selectSavedProfiles = [this](DeviceKind kind) {
+        profiles_.SelectSaved(kind);
+        upload_.OfferUnfinishedUpload(kind);
+    };
     hooks.refreshPages = [this](DeviceKind kind) { RefreshPages(kind); };
     hooks.loadSavedDeviceProfile = [this] { profiles_.LoadSavedDeviceProfile(); };
     hooks.readCursorScripts = [this] { return cursorScripts_.ReadFromMouse(); };

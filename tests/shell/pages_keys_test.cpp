@@ -7,6 +7,7 @@
 
 #include "keys/key_code_tables.h"
 #include "keys/key_entry.h"
+#include "macros/upload_marker.h"
 #include "pages_fixture.h"
 #include "platform/debug_out.h"
 
@@ -405,6 +406,27 @@ TEST_F(KeyPagesTest, QuittingDuringAnUploadLetsItFinish) {
     ASSERT_GE(keys.size(), bankSize);
     EXPECT_EQ(Bytes(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(bankSize)),
               Bytes(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(bankSize)));
+}
+
+// An upload the keyboard refused leaves a note in the data folder; its next arrival offers the
+// upload again, and once it went through the note is gone.
+TEST_F(KeyPagesTest, AnUploadThatDidNotEndWellIsOfferedAgainAtTheNextArrival) {
+    Start({DeviceKind::Keyboard});
+    Dev(DeviceKind::Keyboard).InjectFault({virt::FaultKind::StatusError, 1, virt::kEveryPacket});
+    Click("kb_key_butt_prosave");
+    Flush();
+    EXPECT_EQ(Boxes("message_upload_failed"), 1);
+    EXPECT_TRUE(macros::UploadUnfinished(DeviceKind::Keyboard));
+
+    Dev(DeviceKind::Keyboard).ClearFaults();
+    Dev(DeviceKind::Keyboard).Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !main_->ArrivalComplete(DeviceKind::Keyboard); }));
+    boxAnswer_ = ui::kMessageConfirmed;
+    Dev(DeviceKind::Keyboard).Plug();
+    ASSERT_TRUE(RunUntil([&] { return Boxes("message_upload_unfinished") == 1; }));
+    Flush();
+    EXPECT_FALSE(macros::UploadUnfinished(DeviceKind::Keyboard));
+    EXPECT_EQ(Boxes("message_upload_failed"), 1);
 }
 
 }  // namespace

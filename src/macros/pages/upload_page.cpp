@@ -6,6 +6,7 @@
 #include <string>
 
 #include "macros/macro_upload.h"
+#include "macros/upload_marker.h"
 #include "macros/pages/page_dialogs.h"
 
 namespace corvane::macros::pages {
@@ -15,6 +16,7 @@ using device::DeviceKind;
 
 // Shown when the device was absent, did not answer every request of the upload, or refused one.
 constexpr const char* kMessageNotSent = "message_upload_failed";
+constexpr const char* kMessageUnfinished = "message_upload_unfinished";
 
 // What the upload works on and what it found out; the I/O thread fills it before its result is
 // posted, the UI thread reads it after.
@@ -28,7 +30,7 @@ struct UploadJob {
     std::optional<int> profileIndex;      // the key profile in effect when the upload was asked for
 };
 
-int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
+int SendUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
     const bool connected = link.IsConnected();
     const std::uint64_t writtenBefore = link.ReportsWritten();
     const std::uint64_t readBefore = link.ReportsRead();
@@ -56,7 +58,44 @@ int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platfor
     return job.deviceResult;
 }
 
+// The upload, noted in the data folder while it may leave the device half written.
+int RunUpload(device::DeviceLink& link, DeviceKind kind, UploadJob& job, platform::SettingsWriter* writer) {
+    // A device that is not there gets nothing written; there is nothing to note.
+    if (!link.IsConnected()) return SendUpload(link, kind, job, writer);
+    (void)MarkUploadBegun(kind);
+    const int result = SendUpload(link, kind, job, writer);
+    if (result == device::kSuccess) ClearUploadMarker(kind);
+    return result;
+}
+
 }  // namespace
+
+void UploadPage::OfferUnfinishedUpload(DeviceKind kind) {
+    if (kind == DeviceKind::MousePad) return;
+    // The note is looked for on the device's queue, off the UI thread, after the arrival's work.
+    auto unfinished = std::make_shared<bool>(false);
+    model_.Queue(kind).Submit(
+        "unfinished upload?",
+        [kind, unfinished](device::DeviceLink&) {
+            *unfinished = UploadUnfinished(kind);
+            return device::kSuccess;
+        },
+        [this, kind, unfinished](int) {
+            if (!*unfinished) return;
+            ui::MessageBoxRequest request;
+            request.textId = kMessageUnfinished;
+            request.buttons = ui::MessageButtons::ConfirmCancel;
+            if (model_.window.ShowMessageBox(request) == ui::kMessageConfirmed) {
+                Upload(kind);
+                return;
+            }
+            // Declined: not asked again at every arrival.
+            model_.Queue(kind).Submit("forget unfinished upload", [kind](device::DeviceLink&) {
+                ClearUploadMarker(kind);
+                return device::kSuccess;
+            });
+        });
+}
 
 void UploadPage::Upload(DeviceKind kind) {
     if (kind == DeviceKind::MousePad) return;

@@ -20,6 +20,8 @@ public:
     UploadPage(lighting::pages::PageModel& model, Hooks hooks) : model_(model), hooks_(std::move(hooks)) {}
 
     void Upload(device::DeviceKind kind);
+    // At the device's arrival: an upload that did not end well last time is offered again.
+    void OfferUnfinishedUpload(device::DeviceKind kind);
 
 private:
     lighting::pages::PageModel& model_;
