@@ -105,6 +105,12 @@ protected:
         for (DeviceKind kind : plugged) {
             ASSERT_TRUE(RunUntil([&] { return main_->ArrivalComplete(kind); })) << static_cast<int>(kind);
         }
+        // The mouse's key profile is selected by its process watcher, a moment after the arrival:
+        // a test's own change to the key banks must come after that load, not before it.
+        if (std::find(plugged.begin(), plugged.end(), DeviceKind::Mouse) != plugged.end()) {
+            auto* keys = window_->FindCombo("ms_key_profile_combo");
+            ASSERT_TRUE(RunUntil([&] { return keys->Count() == 0 || keys->CurSel() >= 0; }));
+        }
         Flush();
         for (DeviceKind kind : device::kAllDeviceKinds) Dev(kind).ClearRequests();
     }
