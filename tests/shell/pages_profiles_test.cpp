@@ -38,6 +38,20 @@ TEST_F(PagesTest, SelectingKeyboardLightingProfileTwoAlsoSelectsKeyProfileTwo) {
     EXPECT_GT(Dev(DeviceKind::Keyboard).RequestCount(device::Command::WriteKeyBank), 0u);
 }
 
+// Picking a profile whose file is missing or damaged says so: what is in effect stays, and the
+// next save replaces the file with it.
+TEST_F(PagesTest, PickingAProfileWhoseFileCannotBeReadSaysSo) {
+    WriteIndex(DeviceKind::Mouse, "[PROFILEDEVICECOUNT]\ncount=3\n[PROFILEDEVICENAME]\n0=a\n1=b\n2=c\n"
+                                  "[PROFILEDEVICESELECT]\nselect=0\n");
+    WriteProfile(ProfileFamily::MsDevice, "a", [](Bytes&) {});
+    std::ofstream(DeviceFolder(DeviceKind::Mouse) / "c.config") << "not a profile";
+    Start({DeviceKind::Mouse});
+    boxes_.clear();
+    PickItem("ms_device_profile_combo", 1);
+    PickItem("ms_device_profile_combo", 2);
+    EXPECT_EQ(boxes_, (std::vector<std::string>{"message_text_8", "message_text_9"}));
+}
+
 TEST_F(PagesTest, MouseDeviceProfileShowsItsPointerValues) {
     WriteIndex(DeviceKind::Mouse, "[PROFILEDEVICECOUNT]\ncount=2\n[PROFILEDEVICENAME]\n0=a\n1=b\n"
                                   "[PROFILEDEVICESELECT]\nselect=0\n");

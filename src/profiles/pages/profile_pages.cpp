@@ -174,8 +174,10 @@ void ProfilePages::SelectProfile(ProfileFamily family) {
     }
     WriteSelect(family, index);
     ShowLink(family, index);
-    // A missing or damaged file leaves the blocks as they were; they are sent all the same.
-    Load(family, index);
+    // A missing or damaged file leaves the blocks as they were; they are sent all the same, and
+    // the user is told: the next save replaces the file with what is in effect.
+    const int result = Load(family, index);
+    if (const auto message = MessageForReadResult(result)) ShowMessage(*message);
     AfterLoad(family, index);
 }
 
