@@ -139,11 +139,14 @@ TEST_F(InstanceSocketTest, IdleConnectionsDoNotLockScriptingOut) {
             EXPECT_EQ(c.Request("hello"), "got hello");
         }
     };
+    auto serve = [&](InstanceServer& server, InstanceLimits limits) {
+        ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
+        ASSERT_TRUE(server.Serve(echo, SameUserPeer, limits));
+    };
     {
         constexpr InstanceLimits kLimits{4, 60000};
         InstanceServer server;
-        ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
-        ASSERT_TRUE(server.Serve(echo, SameUserPeer, kLimits));
+        serve(server, kLimits);
         std::vector<InstanceClient> busy(kLimits.connections);
         fill(busy);
         InstanceClient early;
@@ -153,8 +156,7 @@ TEST_F(InstanceSocketTest, IdleConnectionsDoNotLockScriptingOut) {
     }
     constexpr InstanceLimits kLimits{4, 100};
     InstanceServer server;
-    ASSERT_EQ(server.Claim("TORVLINKDRVER", folder_), InstanceClaim::First);
-    ASSERT_TRUE(server.Serve(echo, SameUserPeer, kLimits));
+    serve(server, kLimits);
     std::vector<InstanceClient> idle(kLimits.connections);
     fill(idle);
     std::this_thread::sleep_for(std::chrono::milliseconds(kLimits.idleCloseMs + 50));
