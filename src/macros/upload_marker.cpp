@@ -7,11 +7,15 @@
 
 namespace corvane::macros {
 
+namespace {
+
 std::string UploadMarkerPath(device::DeviceKind kind) {
     const std::string folder = platform::DataFolderPath();
     if (folder.empty() || kind == device::DeviceKind::MousePad) return {};
     return folder + (kind == device::DeviceKind::Keyboard ? "kb" : "ms") + "-upload-unfinished";
 }
+
+}  // namespace
 
 bool MarkUploadBegun(device::DeviceKind kind) {
     const std::string path = UploadMarkerPath(kind);

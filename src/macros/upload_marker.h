@@ -11,7 +11,6 @@ namespace corvane::macros {
 // Found at the device's next arrival, it means the device's macros and keys may be half written
 // (the program was ended, the device pulled, or it refused part of the upload). File steps
 // only; call them off the UI thread.
-std::string UploadMarkerPath(device::DeviceKind kind);
 [[nodiscard]] bool MarkUploadBegun(device::DeviceKind kind);
 void ClearUploadMarker(device::DeviceKind kind);
 bool UploadUnfinished(device::DeviceKind kind);

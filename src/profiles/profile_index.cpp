@@ -150,25 +150,6 @@ bool WriteSelect(ProfileFamily family, int index) {
     return ProfileIndexFile(family).WriteInt(Family(family).sections.select, kSelectKey, index);
 }
 
-bool WriteLinkFlag(ProfileFamily family, int index, bool linked) {
-    return ProfileIndexFile(family).WriteString(Family(family).sections.links, Key(index),
-                                                linked ? kLinked : kNotLinked);
-}
-
-bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view program) {
-    return ProfileIndexFile(family).WriteString(Family(family).sections.programs, Key(index),
-                                                program);
-}
-
-std::vector<IndexEntry> EntriesOf(const FamilyIndex& index) {
-    std::vector<IndexEntry> entries;
-    entries.reserve(index.names.size());
-    for (std::size_t i = 0; i < index.names.size(); ++i) {
-        entries.push_back({index.names[i], index.linked[i], index.programs[i]});
-    }
-    return entries;
-}
-
 bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries) {
     const FamilyEntries list{family, entries};
     return WriteFamilyEntries(std::span<const FamilyEntries>(&list, 1));

@@ -69,8 +69,6 @@ struct IndexEntry {
     bool linked = false;
     std::string program = std::string(kNotLinkedProgram);
 };
-// The entries of a family as the index stores them: names with their link flags and programs.
-std::vector<IndexEntry> EntriesOf(const FamilyIndex& index);
 // Replaces the family's list in its index file (count, names, link flags, programs) in one
 // atomic write. What lies past the new count stays (nothing reads it); "select" is left as it is.
 bool WriteFamilyEntries(ProfileFamily family, const std::vector<IndexEntry>& entries);
@@ -93,8 +91,6 @@ bool WriteFamilyLink(ProfileFamily family, int index, bool linked, std::string_v
 bool WriteProfileCount(ProfileFamily family, int count);
 bool WriteProfileName(ProfileFamily family, int index, std::string_view name);
 bool WriteSelect(ProfileFamily family, int index);
-bool WriteLinkFlag(ProfileFamily family, int index, bool linked);
-bool WriteLinkedProgram(ProfileFamily family, int index, std::string_view program);
 
 // The lists of one device's families, built from its index file at start-up; a family whose
 // count is 0 gets its first profile from the shipped default file, unless a profile of that

@@ -225,8 +225,7 @@ TEST_F(LinksTest, TheWatcherSwitchesToTheLinkedProfileAndBackWithoutTouchingTheU
     EXPECT_EQ(KeyList()->CurSel(), 1);
 
     // A foreground that cannot be read counts as none: the user's profile.
-    profiles::WriteLinkFlag(ProfileFamily::MsKey, 2, true);
-    profiles::WriteLinkedProgram(ProfileFamily::MsKey, 2, kGame);
+    ASSERT_TRUE(profiles::WriteFamilyLink(ProfileFamily::MsKey, 2, true, kGame));
     Pass(*front);
     ASSERT_EQ(KeyList()->CurSel(), 2);
     front->Set({ForegroundApp::Status::Failed, ""});

@@ -144,9 +144,13 @@ std::vector<IndexEntry> ProfileListPage::ListedEntries(ProfileFamily family, con
     return entries;
 }
 
+void ProfileListPage::AddRow(ProfileFamily family, const std::string& name) {
+    if (auto* row = List(family)->AddLabelRow(name, name, kRowHeight)) row->SetAttribute("style", kRowStyle);
+}
+
 void ProfileListPage::AppendEntry(ProfileFamily family, const std::string& name) {
     auto* list = List(family);
-    if (auto* row = list->AddLabelRow(name, name, kRowHeight)) row->SetAttribute("style", kRowStyle);
+    AddRow(family, name);
     AppendFamilyEntry(family, list->Count() - 1, name);
 }
 
@@ -180,7 +184,7 @@ void ProfileListPage::AddClicked(ProfileFamily family) {
     if (!WriteFamilyEntries(lists)) return;
     for (std::size_t i = 0; i < lists.size(); ++i) {
         const ProfileFamily f = lists[i].family;
-        if (auto* row = List(f)->AddLabelRow(names[i], names[i], kRowHeight)) row->SetAttribute("style", kRowStyle);
+        AddRow(f, names[i]);
         if (f == ProfileFamily::KbDeng) profiles_.RefreshCustomColours();
         SelectLast(f);
     }

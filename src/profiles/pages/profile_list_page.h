@@ -36,6 +36,8 @@ private:
     // The profile's file read at the family's size; the user is told when it cannot be.
     std::optional<std::vector<std::uint8_t>> ReadForUser(ProfileFamily family, const std::string& path);
     void SpreadKeyboardLighting(const std::vector<std::uint8_t>& payload);
+    // A row of the family's list, at its end.
+    void AddRow(ProfileFamily family, const std::string& name);
     void AppendEntry(ProfileFamily family, const std::string& name);
     // The list's entries with the links the index holds for them.
     std::vector<IndexEntry> ListedEntries(ProfileFamily family, const ui::ItemList& list) const;

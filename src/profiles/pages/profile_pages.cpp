@@ -156,9 +156,12 @@ void ProfilePages::ShowRecorded(ProfileFamily family) {
     auto* combo = model_.window.FindCombo(Family(family).listControl);
     if (!combo || combo->CurSel() >= 0) return;
     const int index = ReadSelect(family);
-    if (!combo->SelectItem(index, /*notify=*/false)) return;
+    if (combo->SelectItem(index, /*notify=*/false)) ShowEntry(family, *combo, index);
+}
+
+void ProfilePages::ShowEntry(ProfileFamily family, const ui::ItemList& combo, int index) {
     if (auto* nameEdit = model_.window.Find(Family(family).nameEditControl)) {
-        if (auto* item = combo->ItemAt(index)) nameEdit->SetText(item->UserData());
+        if (auto* item = combo.ItemAt(index)) nameEdit->SetText(item->UserData());
     }
     ShowLink(family, index);
 }
@@ -169,11 +172,8 @@ void ProfilePages::SelectProfile(ProfileFamily family) {
     const int index = combo->CurSel();
     if (index < 0) return;
     if (family == ProfileFamily::KbKey && hooks_.stopKeyCapture) hooks_.stopKeyCapture();
-    if (auto* nameEdit = model_.window.Find(Family(family).nameEditControl)) {
-        if (auto* item = combo->ItemAt(index)) nameEdit->SetText(item->UserData());
-    }
     WriteSelect(family, index);
-    ShowLink(family, index);
+    ShowEntry(family, *combo, index);
     // A missing or damaged file leaves the blocks as they were; they are sent all the same, and
     // the user is told: the next save replaces the file with what is in effect.
     const int result = Load(family, index);

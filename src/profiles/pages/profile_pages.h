@@ -70,6 +70,8 @@ public:
 
 private:
     void ShowLink(ProfileFamily family, int index);
+    // The entry's name in the name edit and its link in the link panel.
+    void ShowEntry(ProfileFamily family, const ui::ItemList& combo, int index);
     // Shows the recorded entry as the list's current one (name, link) without loading it, so
     // the device keeps what it holds.
     void ShowRecorded(ProfileFamily family);
